@@ -1,0 +1,276 @@
+#include "date_helpers.h"
+
+#include <QStringList>
+
+#include <unicode/gregocal.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <memory>
+
+namespace lumora {
+
+namespace {
+
+icu::UnicodeString toIcu(const QString& s) {
+    return icu::UnicodeString(reinterpret_cast<const UChar*>(s.utf16()), static_cast<int32_t>(s.size()));
+}
+
+QString fromIcu(const icu::UnicodeString& s) {
+    return QString(reinterpret_cast<const QChar*>(s.getBuffer()), s.length());
+}
+
+constexpr const char16_t* kPatterns[] = {u"EEEE, dd MMMM yyyy", u"yyyy-MM", u"yyyy-MM-dd", u"HH:mm"};
+
+struct Shared {
+    icu::Locale posix{"en_US_POSIX"};
+    icu::Locale id{"id_ID"};
+    std::unique_ptr<icu::TimeZone> zone;
+    std::unique_ptr<icu::Calendar> calendar;
+    std::unique_ptr<icu::Calendar> hijri;
+    std::unique_ptr<icu::SimpleDateFormat> formatters[4];
+
+    Shared() {
+        zone.reset(icu::TimeZone::createDefault());
+        UErrorCode status = U_ZERO_ERROR;
+        auto* greg = new icu::GregorianCalendar(zone->clone(), posix, status);
+        // Lenient on purpose: ICU applies the wall-time options only to lenient calendars.
+        greg->setSkippedWallTimeOption(UCAL_WALLTIME_NEXT_VALID);
+        greg->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
+        calendar.reset(greg);
+
+        status = U_ZERO_ERROR;
+        hijri.reset(icu::Calendar::createInstance(zone->clone(), icu::Locale("en_US_POSIX@calendar=islamic-umalqura"),
+                                                  status));
+
+        for (int i = 0; i < 4; ++i) {
+            status = U_ZERO_ERROR;
+            const icu::Locale& loc = i == 0 ? id : posix;
+            auto* f = new icu::SimpleDateFormat(icu::UnicodeString(kPatterns[i]), loc, status);
+            f->adoptCalendar(calendar->clone());
+            f->setTimeZone(*zone);
+            f->setLenient(false);
+            formatters[i].reset(f);
+        }
+    }
+};
+
+const Shared& shared() {
+    static const Shared s;
+    return s;
+}
+
+// ICU calendars and formatters keep working state, so each thread computes on its own copy.
+icu::Calendar& localCalendar() {
+    thread_local std::unique_ptr<icu::Calendar> cal(shared().calendar->clone());
+    return *cal;
+}
+
+icu::SimpleDateFormat& localFormatter(DateFormatter::Kind kind) {
+    thread_local std::unique_ptr<icu::SimpleDateFormat> copies[4];
+    auto& slot = copies[static_cast<int>(kind)];
+    if (!slot) slot.reset(shared().formatters[static_cast<int>(kind)]->clone());
+    return *slot;
+}
+
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// "yyyy-MM-dd" in its canonical form is by far the common case; reading it directly keeps the per-second
+// display computation cheap. Anything else goes through the formatter.
+std::optional<Instant> parseDay(const QString& s) {
+    const bool canonical = s.size() == 10 && s[4] == u'-' && s[7] == u'-' && isAsciiDigit(s[0]) &&
+                           isAsciiDigit(s[1]) && isAsciiDigit(s[2]) && isAsciiDigit(s[3]) && isAsciiDigit(s[5]) &&
+                           isAsciiDigit(s[6]) && isAsciiDigit(s[8]) && isAsciiDigit(s[9]);
+    if (!canonical) return DateHelpers::dateFormatter().parse(s);
+    auto num = [&](int from, int len) {
+        int v = 0;
+        for (int i = from; i < from + len; ++i) v = v * 10 + (s[i].unicode() - u'0');
+        return v;
+    };
+    return DateHelpers::fromCivil(CivilTime{num(0, 4), num(5, 2), num(8, 2), 0, 0, 0});
+}
+
+} // namespace
+
+QString DateFormatter::format(Instant t) const {
+    icu::UnicodeString out;
+    localFormatter(m_kind).format(t.unixMillis(), out);
+    return fromIcu(out);
+}
+
+std::optional<Instant> DateFormatter::parse(const QString& text) const {
+    if (text.isEmpty()) return std::nullopt;
+    const icu::UnicodeString s = toIcu(text);
+    icu::ParsePosition pos(0);
+    const UDate d = localFormatter(m_kind).parse(s, pos);
+    if (pos.getErrorIndex() >= 0 || pos.getIndex() != s.length()) return std::nullopt;
+    return Instant::fromUnixMillis(d);
+}
+
+namespace DateHelpers {
+
+const icu::Locale& posix() { return shared().posix; }
+const icu::Locale& idLocale() { return shared().id; }
+const icu::TimeZone& zone() { return *shared().zone; }
+const icu::Calendar& calendar() { return *shared().calendar; }
+const icu::Calendar& hijriCalendar() { return *shared().hijri; }
+
+QString zoneId() {
+    icu::UnicodeString id;
+    zone().getID(id);
+    return fromIcu(id);
+}
+
+const DateFormatter& dayFormatter() {
+    static constexpr DateFormatter f(DateFormatter::Kind::day);
+    return f;
+}
+const DateFormatter& monthFormatter() {
+    static constexpr DateFormatter f(DateFormatter::Kind::month);
+    return f;
+}
+const DateFormatter& dateFormatter() {
+    static constexpr DateFormatter f(DateFormatter::Kind::date);
+    return f;
+}
+const DateFormatter& displayTimeFormatter() {
+    static constexpr DateFormatter f(DateFormatter::Kind::displayTime);
+    return f;
+}
+
+QString hijriMonthName(int month) {
+    static const char* const names[] = {"Muharram", "Safar",   "Rabiul Awwal", "Rabiul Akhir",
+                                        "Jumadil Awal", "Jumadil Akhir", "Rajab", "Sya'ban",
+                                        "Ramadhan", "Syawal",  "Dzulqaidah",   "Dzulhijjah"};
+    if (month < 1 || month > 12) return {};
+    return QString::fromLatin1(names[month - 1]);
+}
+
+std::optional<TimeOfDay> parseTime(const QString& text) {
+    QString cleaned;
+    cleaned.reserve(text.size());
+    for (QChar c : text) {
+        if (c == u'.') c = u':';
+        if (isAsciiDigit(c) || c == u':') cleaned.append(c);
+    }
+    cleaned = cleaned.trimmed();
+    if (cleaned.isEmpty()) return std::nullopt;
+
+    const QStringList pieces = cleaned.split(u':', Qt::SkipEmptyParts);
+    if (pieces.size() == 2) {
+        bool okH = false, okM = false;
+        const int h = pieces[0].toInt(&okH, 10);
+        const int m = pieces[1].toInt(&okM, 10);
+        if (okH && okM) return TimeOfDay{h, m};
+    }
+    if (cleaned.size() == 4) {
+        bool okH = false, okM = false;
+        const int h = cleaned.left(2).toInt(&okH, 10);
+        const int m = cleaned.right(2).toInt(&okM, 10);
+        if (okH && okM) return TimeOfDay{h, m};
+    }
+    return std::nullopt;
+}
+
+std::optional<Instant> atTimeOfDay(Instant dayStart, TimeOfDay time) {
+    // Out-of-range clock values from a schedule page are rejected rather than rolled into another day.
+    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59) return std::nullopt;
+    icu::Calendar& cal = localCalendar();
+    UErrorCode status = U_ZERO_ERROR;
+    cal.setTime(dayStart.unixMillis(), status);
+    cal.set(UCAL_HOUR_OF_DAY, time.hour);
+    cal.set(UCAL_MINUTE, time.minute);
+    cal.set(UCAL_SECOND, 0);
+    cal.set(UCAL_MILLISECOND, 0);
+    const UDate d = cal.getTime(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return Instant::fromUnixMillis(d);
+}
+
+std::optional<Instant> makeDate(const QString& day, const QString& time) {
+    const auto start = parseDay(day);
+    if (!start) return std::nullopt;
+    const auto t = parseTime(time);
+    if (!t) return std::nullopt;
+    return atTimeOfDay(*start, *t);
+}
+
+CivilTime civil(Instant t) {
+    icu::Calendar& cal = localCalendar();
+    UErrorCode status = U_ZERO_ERROR;
+    cal.setTime(t.unixMillis(), status);
+    CivilTime c;
+    c.year = cal.get(UCAL_EXTENDED_YEAR, status);
+    c.month = cal.get(UCAL_MONTH, status) + 1;
+    c.day = cal.get(UCAL_DATE, status);
+    c.hour = cal.get(UCAL_HOUR_OF_DAY, status);
+    c.minute = cal.get(UCAL_MINUTE, status);
+    c.second = cal.get(UCAL_SECOND, status);
+    return c;
+}
+
+std::optional<Instant> fromCivil(const CivilTime& c) {
+    if (c.month < 1 || c.month > 12 || c.day < 1 || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 ||
+        c.second < 0 || c.second > 59)
+        return std::nullopt;
+    icu::Calendar& cal = localCalendar();
+    UErrorCode status = U_ZERO_ERROR;
+    cal.clear();
+    cal.set(UCAL_EXTENDED_YEAR, c.year);
+    cal.set(UCAL_MONTH, c.month - 1);
+    if (c.day > cal.getActualMaximum(UCAL_DATE, status)) return std::nullopt;
+    cal.set(UCAL_DATE, c.day);
+    cal.set(UCAL_HOUR_OF_DAY, c.hour);
+    cal.set(UCAL_MINUTE, c.minute);
+    cal.set(UCAL_SECOND, c.second);
+    const UDate d = cal.getTime(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return Instant::fromUnixMillis(d);
+}
+
+Instant startOfDay(Instant t) {
+    const CivilTime c = civil(t);
+    return fromCivil(CivilTime{c.year, c.month, c.day, 0, 0, 0}).value_or(t);
+}
+
+Instant startOfMonth(Instant t) {
+    const CivilTime c = civil(t);
+    return fromCivil(CivilTime{c.year, c.month, 1, 0, 0, 0}).value_or(t);
+}
+
+namespace {
+std::optional<Instant> addField(Instant t, UCalendarDateFields field, int amount) {
+    icu::Calendar& cal = localCalendar();
+    UErrorCode status = U_ZERO_ERROR;
+    cal.setTime(t.unixMillis(), status);
+    cal.add(field, amount, status);
+    const UDate d = cal.getTime(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return Instant::fromUnixMillis(d);
+}
+} // namespace
+
+std::optional<Instant> addDays(Instant t, int days) { return addField(t, UCAL_DATE, days); }
+std::optional<Instant> addMonths(Instant t, int months) { return addField(t, UCAL_MONTH, months); }
+
+bool isSameDay(Instant a, Instant b) {
+    const CivilTime x = civil(a), y = civil(b);
+    return x.year == y.year && x.month == y.month && x.day == y.day;
+}
+
+QString formatHijriDay(Instant t) {
+    thread_local std::unique_ptr<icu::Calendar> cal(shared().hijri->clone());
+    UErrorCode status = U_ZERO_ERROR;
+    cal->setTime(t.unixMillis(), status);
+    const int day = cal->get(UCAL_DATE, status);
+    const int month = cal->get(UCAL_MONTH, status) + 1;
+    const int year = cal->get(UCAL_YEAR, status);
+    const QString name = hijriMonthName(month);
+    if (U_FAILURE(status) || name.isEmpty()) return {};
+    return QStringLiteral("%1 %2 %3H").arg(day).arg(name).arg(year);
+}
+
+} // namespace DateHelpers
+
+} // namespace lumora

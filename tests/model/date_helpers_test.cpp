@@ -1,0 +1,130 @@
+#include "model/date_helpers.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include "support/printers.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include <thread>
+#include <vector>
+
+using namespace lumora;
+
+namespace {
+
+Instant jakarta(int y, int mo, int d, int h = 0, int mi = 0) {
+    // Asia/Jakarta is UTC+7 all year.
+    const QDateTime utc(QDate(y, mo, d), QTime(h, mi), Qt::UTC);
+    return Instant::fromUnixSeconds(static_cast<double>(utc.toSecsSinceEpoch() - 7 * 3600));
+}
+
+} // namespace
+
+TEST(DateHelpers, ZoneIsTheProcessZone) { EXPECT_EQ(DateHelpers::zoneId(), "Asia/Jakarta"); }
+
+TEST(DateHelpers, ParseTime) {
+    struct Case {
+        const char* text;
+        std::optional<TimeOfDay> expected;
+    } cases[] = {
+        {"04:31", TimeOfDay{4, 31}},  {"04.31", TimeOfDay{4, 31}}, {"4:31", TimeOfDay{4, 31}},
+        {"04:31 WIB", TimeOfDay{4, 31}}, {"0431", TimeOfDay{4, 31}}, {"00:00", TimeOfDay{0, 0}},
+        {" 17:58\n", TimeOfDay{17, 58}}, {"25:99", TimeOfDay{25, 99}}, {"1:2:", TimeOfDay{1, 2}},
+        {"", std::nullopt},           {"--:--", std::nullopt},     {"4:31:00", std::nullopt},
+        {"431", std::nullopt},        {"4", std::nullopt},         {"WIB", std::nullopt},
+        {"::43", std::nullopt},       {"٠٤:٣١", std::nullopt}, // Arabic-Indic digits are not ASCII digits
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(DateHelpers::parseTime(QString::fromUtf8(c.text)), c.expected);
+    }
+}
+
+TEST(DateHelpers, MakeDate) {
+    struct Case {
+        const char* day;
+        const char* time;
+        std::optional<Instant> expected;
+    } cases[] = {
+        {"2026-03-07", "12:00", jakarta(2026, 3, 7, 12, 0)},
+        {"2026-03-07", "04:31 WIB", jakarta(2026, 3, 7, 4, 31)},
+        {"2026-03-07", "00:00", jakarta(2026, 3, 7)},
+        {"2026-12-31", "23:59", jakarta(2026, 12, 31, 23, 59)},
+        {"2026-3-7", "05:00", std::nullopt}, // the strict formatter wants two-digit month and day
+        {"", "12:00", std::nullopt},
+        {"2026-03-07", "--:--", std::nullopt},
+        {"2026-02-30", "12:00", std::nullopt},
+        {"2026-13-01", "12:00", std::nullopt},
+        {"07-03-2026", "12:00", std::nullopt},
+        {"2026-03-07x", "12:00", std::nullopt},
+        {"2026-03-07", "24:00", std::nullopt}, // out-of-range clock values never roll into another day
+        {"2026-03-07", "12:60", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.day) + " " + c.time);
+        EXPECT_EQ(DateHelpers::makeDate(c.day, c.time), c.expected);
+    }
+}
+
+TEST(DateHelpers, StartOfMonthAndDay) {
+    for (Instant t : {jakarta(2026, 3, 1), jakarta(2026, 3, 15, 13, 7), jakarta(2026, 3, 31, 23, 59)})
+        EXPECT_EQ(DateHelpers::startOfMonth(t), jakarta(2026, 3, 1));
+    EXPECT_EQ(DateHelpers::startOfDay(jakarta(2026, 3, 15, 13, 7)), jakarta(2026, 3, 15));
+    EXPECT_EQ(DateHelpers::addMonths(jakarta(2026, 12, 1), 1), jakarta(2027, 1, 1));
+    EXPECT_EQ(DateHelpers::addDays(jakarta(2026, 2, 28, 23, 59), 1), jakarta(2026, 3, 1, 23, 59));
+}
+
+TEST(DateHelpers, Formatters) {
+    const Instant t = jakarta(2026, 3, 7, 5, 9);
+    EXPECT_EQ(DateHelpers::dayFormatter().format(t), "Sabtu, 07 Maret 2026");
+    EXPECT_EQ(DateHelpers::monthFormatter().format(t), "2026-03");
+    EXPECT_EQ(DateHelpers::dateFormatter().format(t), "2026-03-07");
+    EXPECT_EQ(DateHelpers::displayTimeFormatter().format(t), "05:09");
+    // Late on the last day of a month still belongs to that month.
+    EXPECT_EQ(DateHelpers::monthFormatter().format(jakarta(2026, 3, 31, 23, 59)), "2026-03");
+}
+
+TEST(DateHelpers, HijriDay) {
+    struct Case {
+        Instant at;
+        const char* expected;
+    } cases[] = {
+        {jakarta(2026, 2, 18, 12), "1 Ramadhan 1447H"},
+        {jakarta(2026, 3, 7, 12), "18 Ramadhan 1447H"},
+        {jakarta(2026, 5, 27, 12), "10 Dzulhijjah 1447H"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DateHelpers::formatHijriDay(c.at), c.expected);
+}
+
+TEST(DateHelpers, SharedValuesAreSafeFromSeveralThreads) {
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&wrong, i] {
+            for (int k = 0; k < 500; ++k) {
+                const int day = 1 + (k + i) % 28;
+                const QString key = QStringLiteral("2026-02-%1").arg(day, 2, 10, QLatin1Char('0'));
+                const auto t = DateHelpers::makeDate(key, "10:15");
+                if (!t || DateHelpers::dateFormatter().format(*t) != key ||
+                    DateHelpers::displayTimeFormatter().format(*t) != "10:15")
+                    ++wrong;
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(wrong, 0);
+}
+
+// Run under TZ=America/New_York (see CMakeLists.txt); skipped in other zones.
+TEST(DaylightSaving, GapMovesForwardAndOverlapTakesTheFirst) {
+    if (DateHelpers::zoneId() != "America/New_York") GTEST_SKIP() << "needs TZ=America/New_York";
+    // 2026-03-08 02:30 does not exist: 03:00 EDT (07:00 UTC).
+    EXPECT_EQ(DateHelpers::makeDate("2026-03-08", "02:30"), Instant::fromUnixSeconds(1772953200));
+    // 2026-11-01 01:30 happens twice: the first one, EDT (05:30 UTC).
+    EXPECT_EQ(DateHelpers::makeDate("2026-11-01", "01:30"), Instant::fromUnixSeconds(1793511000));
+    EXPECT_EQ(DateHelpers::displayTimeFormatter().format(*DateHelpers::makeDate("2026-03-08", "02:30")), "03:00");
+}

@@ -1,0 +1,82 @@
+#include "model/prayer_schedule.h"
+
+#include <QJsonDocument>
+#include <QSet>
+
+#include "support/printers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace lumora;
+
+namespace {
+
+PrayerDay sampleDay(const QString& date = "2026-03-07") {
+    return PrayerDay{"jkt", "Jakarta", date,
+                     {{PrayerName::subuh, "04:38"}, {PrayerName::syuruq, "05:50"}, {PrayerName::dhuhur, "12:01"},
+                      {PrayerName::ashar, "15:12"}, {PrayerName::maghrib, "18:08"}, {PrayerName::isya, "19:17"}}};
+}
+
+Result<PrayerDay> decodeDay(const char* json) { return PrayerDay::fromJson(json::parse(json).toOptional().value_or(QJsonValue())); }
+
+} // namespace
+
+TEST(PrayerName, RawValues) {
+    const char* raws[] = {"subuh", "syuruq", "dhuha", "dhuhur", "ashar", "maghrib", "isya"};
+    for (std::size_t i = 0; i < kAllPrayerNames.size(); ++i) {
+        EXPECT_EQ(rawValue(kAllPrayerNames[i]), raws[i]);
+        EXPECT_EQ(prayerNameFromRaw(raws[i]), kAllPrayerNames[i]);
+    }
+    for (const char* bad : {"dzuhur", "Subuh", " subuh", "terbit", "isyak", ""})
+        EXPECT_EQ(prayerNameFromRaw(bad), std::nullopt) << bad;
+    EXPECT_EQ(displayName(PrayerName::dhuha), "DHUHA / ISYROQ");
+}
+
+TEST(PrayerScheduleJson, RoundTrips) {
+    const PrayerMonthCache month{"jkt", "2026-03", {sampleDay("2026-03-07"), sampleDay("2026-03-08")}};
+    const auto back = PrayerMonthCache::fromJsonBytes(json::compact(month.toJson()));
+    ASSERT_TRUE(back) << back.error().toStdString();
+    EXPECT_EQ(*back, month);
+    EXPECT_EQ(qHash(*back), qHash(month));
+
+    const auto empty = PrayerMonthCache::fromJsonBytes(R"({"cityCode":"jkt","month":"2026-03","days":[]})");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->days.isEmpty());
+}
+
+TEST(PrayerScheduleJson, DecodingRules) {
+    struct Case {
+        const char* json;
+        bool ok;
+    } cases[] = {
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[]})", true},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[],"extra":1})", true},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh","time":"04:38","x":0}]})", true},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"Subuh","time":"04:38"}]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh"}]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh","time":438}]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","slots":[]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":null,"slots":[]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":{}})", false},
+        {R"([])", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(static_cast<bool>(decodeDay(c.json)), c.ok) << c.json;
+}
+
+TEST(PrayerScheduleJson, EqualityAndHashCoverEveryField) {
+    const PrayerDay base = sampleDay();
+    PrayerDay otherTime = base;
+    otherTime.slots[0].time = "04:39";
+    PrayerDay otherOrder = base;
+    std::swap(otherOrder.slots[0], otherOrder.slots[1]);
+    PrayerDay otherName = base;
+    otherName.cityName = "JAKARTA";
+    for (const PrayerDay& d : {otherTime, otherOrder, otherName}) {
+        EXPECT_NE(d, base);
+        EXPECT_NE(qHash(d), qHash(base));
+    }
+    EXPECT_EQ(findDay({sampleDay("2026-03-06"), base}, "2026-03-07"), base);
+    EXPECT_EQ(findDay({base}, "2026-3-7"), std::nullopt);
+}
