@@ -1,0 +1,47 @@
+#include "http_client.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+
+#include <qcoro/qcoronetworkreply.h>
+
+#include <memory>
+
+namespace lumora {
+
+QCoro::Task<Result<HttpResponse>> httpGet(QNetworkAccessManager& nam, QUrl url, HttpGetOptions options) {
+    using R = Result<HttpResponse>;
+    if (!url.isValid() || url.scheme().isEmpty()) co_return R::fail(QStringLiteral("invalid address"));
+
+    QNetworkRequest request(url);
+    for (const auto& [name, value] : options.headers) request.setRawHeader(name, value);
+    if (options.timeout.count() > 0) request.setTransferTimeout(static_cast<int>(options.timeout.count()));
+
+    std::unique_ptr<QNetworkReply> reply(nam.get(request));
+    auto tooLarge = std::make_shared<bool>(false);
+    if (options.maxBytes > 0) {
+        QPointer<QNetworkReply> guard(reply.get());
+        const qint64 limit = options.maxBytes;
+        QObject::connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(),
+                         [guard, limit, tooLarge](qint64 received, qint64 total) {
+                             if (guard && (received > limit || total > limit)) {
+                                 *tooLarge = true;
+                                 guard->abort();
+                             }
+                         });
+    }
+    co_await reply.get();
+
+    if (*tooLarge) co_return R::fail(QStringLiteral("body larger than %1 bytes").arg(options.maxBytes));
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // An HTTP error status still carries a body worth reading; only a missing answer is a failure.
+    if (reply->error() != QNetworkReply::NoError && status == 0) co_return R::fail(reply->errorString());
+    HttpResponse response{status, reply->readAll()};
+    if (options.maxBytes > 0 && response.body.size() > options.maxBytes)
+        co_return R::fail(QStringLiteral("body larger than %1 bytes").arg(options.maxBytes));
+    co_return R::ok(std::move(response));
+}
+
+} // namespace lumora
