@@ -1,0 +1,17 @@
+#include "vesk_store.h"
+
+namespace lumora {
+
+VeskStore& VeskStore::shared() {
+    static VeskStore store(storage::dataFolder(), Settings(), SystemClock::instance());
+    return store;
+}
+
+VeskStore::VeskStore(QString baseURL, Settings settings, const Clock& clock)
+    : m_baseURL(std::move(baseURL)), m_settings(std::move(settings)), m_clock(clock) {
+    storage::ensureFolder(m_baseURL);
+}
+
+std::optional<Instant> VeskStore::expirationDate(const QString& path) const { return storage::modificationTime(path); }
+
+} // namespace lumora
