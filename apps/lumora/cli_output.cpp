@@ -1,0 +1,59 @@
+#include "cli_output.h"
+
+#include "model/date_helpers.h"
+
+#include <QRegularExpression>
+
+namespace lumora::cli {
+
+std::optional<Instant> parseLocalIso(const QString& text) {
+    static const QRegularExpression re(QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2})(?::(\d{2}))?$)"));
+    const auto m = re.match(text.trimmed());
+    if (!m.hasMatch()) return std::nullopt;
+    return DateHelpers::fromCivil(CivilTime{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
+                                            m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()});
+}
+
+QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
+    QJsonObject o{{QStringLiteral("prayer"), rawValue(display.prayer)},
+                  {QStringLiteral("dateTime"), display.dateTime.seconds},
+                  {QStringLiteral("mode"), rawValue(display.mode)},
+                  {QStringLiteral("phase"), rawValue(display.phase(now))},
+                  {QStringLiteral("secondaryText"), display.secondaryText(now)}};
+    if (display.countdownTarget) o.insert(QStringLiteral("countdownTarget"), display.countdownTarget->seconds);
+    return o;
+}
+
+QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now) {
+    QString out;
+    out += state.cityName + QStringLiteral(" (") + state.cityCode + QStringLiteral(")\n");
+    QString dates = state.todayLabel;
+    const QString hijri = DateHelpers::formatHijriDay(now);
+    if (!hijri.isEmpty()) dates += QStringLiteral(" / ") + hijri;
+    out += dates + u'\n';
+    if (state.currentDay) {
+        out += u'\n' + state.scheduleLabel + QStringLiteral(" (") + state.currentDay->date + QStringLiteral(")\n");
+        for (const PrayerSlot& slot : state.currentDay->slots) {
+            const auto at = DateHelpers::makeDate(state.currentDay->date, slot.time);
+            const bool featured = display && at && display->prayer == slot.name && display->dateTime == *at;
+            out += (featured ? QStringLiteral("> ") : QStringLiteral("  ")) +
+                   displayName(slot.name).leftJustified(16) + slot.time + u'\n';
+        }
+    }
+    out += u'\n';
+    if (display) out += displayName(display->prayer) + u' ' + display->secondaryText(now) + u'\n';
+    out += state.statusText + u'\n';
+    return out;
+}
+
+QString monthText(const PrayerMonthCache& month) {
+    QString out = month.cityCode + u' ' + month.month + u'\n';
+    for (const PrayerDay& day : month.days) {
+        out += day.date;
+        for (const PrayerSlot& slot : day.slots) out += u' ' + rawValue(slot.name) + u'=' + slot.time;
+        out += u'\n';
+    }
+    return out;
+}
+
+} // namespace lumora::cli

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/app_state.h"
+#include "model/prayer_display.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace lumora::cli {
+
+/// A local ISO 8601 time ("2026-03-07T05:50:00" or without seconds) in the process's zone.
+std::optional<Instant> parseLocalIso(const QString& text);
+
+/// {"prayer", "dateTime", "mode", "countdownTarget"?, "phase", "secondaryText"} at `now`.
+QJsonObject displayJson(const PrayerDisplayState& display, Instant now);
+
+/// The day at a glance for a terminal: city, dates, the listed day's times with the featured one marked, and the
+/// countdown line.
+QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now);
+
+/// One line per day: the date and the six times.
+QString monthText(const PrayerMonthCache& month);
+
+} // namespace lumora::cli

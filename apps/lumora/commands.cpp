@@ -1,0 +1,268 @@
+#include "commands.h"
+
+#include "cli_output.h"
+
+#include "core/prayer_repository.h"
+#include "model/date_helpers.h"
+#include "places/city_catalog.h"
+#include "places/location_service.h"
+#include "places/vesk_store.h"
+#include "platform/fixed_location_provider.h"
+#include "platform/location_provider.h"
+#include "schedule/prayer_source.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QTextStream>
+
+#include <qcoro/qcorotask.h>
+
+#include <memory>
+
+namespace lumora::cli {
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+int fail(const QString& message, int status = kUsageError) {
+    err() << "lumora: " << message << Qt::endl;
+    return status;
+}
+
+void printJson(const QJsonValue& value) {
+    const QByteArray bytes = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
+                             : value.isObject() ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented)
+                                                : (value.isNull() ? QByteArray("null\n") : QByteArray());
+    out() << QString::fromUtf8(bytes);
+    out().flush();
+}
+
+/// Flags and positionals of one subcommand.
+struct Options {
+    bool json = false;
+    std::optional<QString> at;
+    std::optional<QString> city;
+    std::optional<QString> month;
+    std::optional<QString> source;
+    QStringList positionals;
+    QString error;
+};
+
+Options parseOptions(const QStringList& args, const QStringList& valued) {
+    Options o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--json") {
+            o.json = true;
+        } else if (a.startsWith(u"--")) {
+            const QString name = a.mid(2);
+            if (!valued.contains(name)) {
+                o.error = QStringLiteral("pilihan tidak dikenal: %1").arg(a);
+                return o;
+            }
+            if (i + 1 >= args.size()) {
+                o.error = QStringLiteral("%1 memerlukan nilai").arg(a);
+                return o;
+            }
+            const QString value = args[++i];
+            if (name == u"at") o.at = value;
+            else if (name == u"city") o.city = value;
+            else if (name == u"month") o.month = value;
+            else if (name == u"source") o.source = value;
+        } else {
+            o.positionals << a;
+        }
+    }
+    return o;
+}
+
+/// Everything a subcommand needs, wired over the real data folder, settings and network.
+class Session {
+public:
+    explicit Session(Instant clockStart, bool manual)
+        : m_manual(clockStart), m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
+          m_store(storage::dataFolder(), Settings(), m_clock), m_catalog(m_store, m_network),
+          m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)), m_catalog,
+                       m_store, m_clock) {}
+
+    const Clock& clock() const { return m_clock; }
+    VeskStore& store() { return m_store; }
+    CityCatalog& catalog() { return m_catalog; }
+    PrayerRepository& repository() { return m_repository; }
+    QNetworkAccessManager& network() { return m_network; }
+
+    /// The location the app would use now: a fixed one, else the last fix of the past day, else Jakarta.
+    GeoPoint location() {
+        const auto configured = m_store.settings().text(QString::fromLatin1(LocationService::kFixedLocationKey));
+        if (const auto fixed = fixedLocationFrom(configured)) return *fixed;
+        // The service restores the cached fix or falls back on construction; no fix is requested here.
+        LocationService service(std::make_unique<FixedLocationProvider>(LocationService::fallbackLocation()), m_store);
+        return service.currentLocation().value_or(LocationService::fallbackLocation());
+    }
+
+private:
+    ManualClock m_manual;
+    const Clock& m_clock;
+    QNetworkAccessManager m_network;
+    VeskStore m_store;
+    CityCatalog m_catalog;
+    PrayerRepository m_repository;
+};
+
+std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
+    if (!o.at) return std::make_unique<Session>(Instant{}, false);
+    const auto at = parseLocalIso(*o.at);
+    if (!at) {
+        *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*o.at);
+        return nullptr;
+    }
+    return std::make_unique<Session>(*at, true);
+}
+
+int today(const QStringList& args) {
+    const Options o = parseOptions(args, {QStringLiteral("at")});
+    if (!o.error.isEmpty()) return fail(o.error);
+    if (!o.positionals.isEmpty()) return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
+    QString error;
+    auto session = makeSession(o, &error);
+    if (!session) return fail(error);
+
+    const AppState state = QCoro::waitFor(session->repository().loadState(session->location()));
+    const Instant now = session->clock().now();
+    const auto display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
+    if (o.json) {
+        printJson(QJsonObject{{QStringLiteral("state"), state.toJson()},
+                              {QStringLiteral("display"), display ? QJsonValue(displayJson(*display, now))
+                                                                  : QJsonValue(QJsonValue::Null)}});
+    } else {
+        out() << todayText(state, display, now);
+    }
+    return state.todayDay || state.tomorrowDay ? 0 : 1;
+}
+
+int month(const QStringList& args) {
+    const Options o = parseOptions(args, {QStringLiteral("at"), QStringLiteral("source")});
+    if (!o.error.isEmpty()) return fail(o.error);
+    if (o.positionals.size() > 2) return fail(QStringLiteral("terlalu banyak argumen"));
+    QString error;
+    auto session = makeSession(o, &error);
+    if (!session) return fail(error);
+
+    // A YYYY-MM argument is the month; anything else names the city.
+    std::optional<QString> cityQuery, monthArg;
+    for (const QString& p : o.positionals) {
+        if (!monthArg && QRegularExpression(QStringLiteral(R"(^\d{4}-\d{2}$)")).match(p).hasMatch()) monthArg = p;
+        else if (!cityQuery) cityQuery = p;
+        else return fail(QStringLiteral("argumen tidak dikenal: %1").arg(p));
+    }
+
+    Instant monthStart = DateHelpers::startOfMonth(session->clock().now());
+    if (monthArg) {
+        const auto parsed = DateHelpers::fromCivil(
+            CivilTime{monthArg->left(4).toInt(), monthArg->mid(5, 2).toInt(), 1, 0, 0, 0});
+        if (!parsed) return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(*monthArg));
+        monthStart = *parsed;
+    }
+
+    CityEntry city;
+    if (cityQuery) {
+        const auto found = QCoro::waitFor(session->catalog().match(*cityQuery));
+        if (!found) return fail(QStringLiteral("kota tidak ditemukan: %1").arg(*cityQuery), 1);
+        city = *found;
+    } else {
+        city = QCoro::waitFor(session->catalog().nearestCity(session->location()));
+    }
+
+    const PrayerMonthCache m = QCoro::waitFor(session->repository().ensureMonth(city.code, monthStart));
+    if (o.json) printJson(m.toJson());
+    else out() << monthText(m);
+    return m.days.isEmpty() ? 1 : 0;
+}
+
+int parse(const QStringList& args) {
+    const Options o = parseOptions(args, {QStringLiteral("city"), QStringLiteral("month")});
+    if (!o.error.isEmpty()) return fail(o.error);
+    if (o.positionals.size() != 1 || !o.city || !o.month)
+        return fail(QStringLiteral("pemakaian: lumora parse FILE --city CODE --month YYYY-MM"));
+    QFile file(o.positionals.first());
+    if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("tidak dapat membaca %1").arg(file.fileName()));
+    const QString body = QString::fromUtf8(file.readAll());
+    const auto parsed = PrayerSource::parse(body, *o.city, *o.month);
+    if (!parsed) return fail(parsed.error(), 2);
+    printJson(parsed->toJson());
+    return parsed->days.isEmpty() ? 1 : 0;
+}
+
+int cities(const QStringList& args) {
+    const Options o = parseOptions(args, {});
+    if (!o.error.isEmpty()) return fail(o.error);
+    if (o.positionals.size() > 1) return fail(QStringLiteral("terlalu banyak argumen"));
+    QString error;
+    auto session = makeSession(o, &error);
+
+    if (o.positionals.isEmpty()) {
+        const QList<CityEntry> all = QCoro::waitFor(session->catalog().entries());
+        if (o.json) {
+            QJsonArray arr;
+            for (const CityEntry& c : all) arr.append(c.toJson());
+            printJson(arr);
+        } else {
+            for (const CityEntry& c : all) out() << c.code.leftJustified(8) << c.name << '\n';
+        }
+        return 0;
+    }
+    const auto found = QCoro::waitFor(session->catalog().match(o.positionals.first()));
+    if (o.json) printJson(found ? QJsonValue(found->toJson()) : QJsonValue(QJsonValue::Null));
+    else if (found) out() << found->code.leftJustified(8) << found->name << '\n';
+    else err() << "lumora: kota tidak ditemukan: " << o.positionals.first() << Qt::endl;
+    return found ? 0 : 1;
+}
+
+} // namespace
+
+void printUsage(QTextStream& s) {
+    s << "Pemakaian: lumora <perintah> [pilihan]\n"
+         "\n"
+         "  today [--json] [--at WAKTU]          jadwal hari ini dan hitung mundur\n"
+         "  month [KOTA] [YYYY-MM] [--json]      jadwal satu bulan\n"
+         "  parse FILE --city KODE --month YYYY-MM\n"
+         "                                       membaca jawaban layanan jadwal yang tersimpan\n"
+         "  cities [KUERI] [--json]              daftar kota, atau kota yang cocok\n"
+         "\n"
+         "WAKTU adalah waktu setempat ISO 8601, misalnya 2026-03-07T05:50:00.\n";
+}
+
+int run(const QStringList& args) {
+    if (args.isEmpty() || args.first() == u"help" || args.first() == u"--help" || args.first() == u"-h") {
+        printUsage(out());
+        out().flush();
+        return args.isEmpty() ? kUsageError : 0;
+    }
+    const QString command = args.first();
+    const QStringList rest = args.mid(1);
+    int status;
+    if (command == u"today") status = today(rest);
+    else if (command == u"month") status = month(rest);
+    else if (command == u"parse") status = parse(rest);
+    else if (command == u"cities") status = cities(rest);
+    else {
+        printUsage(err());
+        status = fail(QStringLiteral("perintah tidak dikenal: %1").arg(command));
+    }
+    out().flush();
+    return status;
+}
+
+} // namespace lumora::cli

@@ -1,0 +1,98 @@
+#include "prayer_repository.h"
+
+#include "model/date_helpers.h"
+#include "places/city_catalog.h"
+#include "places/vesk_store.h"
+
+#include <QGeoCoordinate>
+
+namespace lumora {
+
+namespace {
+
+bool hasDays(const std::optional<PrayerMonthCache>& m) { return m && !m->days.isEmpty(); }
+
+QString monthKey(Instant t) { return DateHelpers::monthFormatter().format(t); }
+
+} // namespace
+
+PrayerRepository::PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock)
+    : m_source(std::move(source)), m_catalog(cityCatalog), m_store(store), m_clock(clock) {}
+
+std::pair<Instant, Instant> PrayerRepository::monthsAround(Instant now) const {
+    const Instant current = DateHelpers::startOfMonth(now);
+    const Instant next = DateHelpers::addMonths(current, 1).value_or(current);
+    return {current, next};
+}
+
+QCoro::Task<PrayerMonthCache> PrayerRepository::ensureMonth(QString cityCode, Instant date) {
+    const QString key = monthKey(date);
+    if (auto cached = m_store.cachedMonth(cityCode, key); hasDays(cached)) co_return *cached;
+    PrayerMonthCache loaded = co_await m_source.loadMonthDetailed(cityCode, date);
+    // An empty month is never written, so a failed load leaves any earlier file alone.
+    if (!loaded.days.isEmpty()) m_store.saveMonth(loaded);
+    co_return loaded;
+}
+
+QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> location) {
+    const Instant now = m_clock.now();
+    CityEntry city;
+    if (location) {
+        city = co_await m_catalog.nearestCity(*location);
+    } else {
+        const std::optional<CityEntry> jakarta = co_await m_catalog.match(QStringLiteral("jakarta"));
+        city = jakarta.value_or(fallbackJakarta());
+    }
+    const std::pair<Instant, Instant> months = monthsAround(now);
+    const PrayerMonthCache currentLoad = co_await ensureMonth(city.code, months.first);
+    const PrayerMonthCache nextLoad = co_await ensureMonth(city.code, months.second);
+    co_return buildState(city, currentLoad, nextLoad, location, now);
+}
+
+std::optional<AppState> PrayerRepository::stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location,
+                                                        Instant now) {
+    const auto [current, next] = monthsAround(now);
+    const auto currentLoad = m_store.cachedMonth(city.code, monthKey(current));
+    if (!hasDays(currentLoad)) return std::nullopt;
+    // Without the next month the current one stands in; tomorrow is then simply not found across the boundary.
+    const auto nextLoad = m_store.cachedMonth(city.code, monthKey(next));
+    return buildState(city, *currentLoad, nextLoad.value_or(*currentLoad), location, now);
+}
+
+QCoro::Task<std::optional<AppState>> PrayerRepository::cachedState(std::optional<GeoPoint> location) {
+    const Instant now = m_clock.now();
+    co_return stateFromDisk(cachedResolvedCity(location), location, now);
+}
+
+std::optional<AppState> PrayerRepository::seedInitialState() {
+    const Instant now = m_clock.now();
+    std::optional<GeoPoint> location;
+    if (const auto cached = m_store.cachedLocation()) location = GeoPoint{cached->latitude, cached->longitude};
+    CityEntry city = cachedResolvedCity(location);
+    if (!hasDays(m_store.cachedMonth(city.code, monthKey(monthsAround(now).first)))) city = fallbackJakarta();
+    return stateFromDisk(city, location, now);
+}
+
+CityEntry PrayerRepository::cachedResolvedCity(const std::optional<GeoPoint>& location) const {
+    const QList<CityEntry> entries = m_store.loadCatalog().value_or(QList<CityEntry>{});
+    if (entries.isEmpty()) return fallbackJakarta();
+    if (location) {
+        const QGeoCoordinate here(location->latitude, location->longitude);
+        const CityEntry* best = nullptr;
+        double bestDistance = 0;
+        for (const CityEntry& e : entries) {
+            if (!e.lat || !e.lon) continue;
+            const double d = here.distanceTo(QGeoCoordinate(*e.lat, *e.lon));
+            if (!best || d < bestDistance) {
+                best = &e;
+                bestDistance = d;
+            }
+        }
+        if (best) return *best;
+    }
+    for (const CityEntry& e : entries)
+        if (e.code.toLower() == u"jkt" || e.name.toLower().contains(u"jakarta")) return e;
+    return fallbackJakarta();
+}
+
+} // namespace lumora
