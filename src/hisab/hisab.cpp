@@ -103,6 +103,13 @@ private:
     double m_cosLat = 1;
 };
 
+/// "HH:mm" of a whole number of minutes, given in seconds, since midnight.
+QString wallClock(double secondsSinceMidnight) {
+    const int minutes = static_cast<int>(std::lround(secondsSinceMidnight / 60.0));
+    const QChar zero(u'0');
+    return QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, zero).arg(minutes % 60, 2, 10, zero);
+}
+
 std::optional<Instant> noonOf(int year, int month, int day) {
     return DateHelpers::fromCivil(CivilTime{year, month, day, 12, 0, 0});
 }
@@ -173,6 +180,9 @@ PrayerMonthCache computeMonth(const Place& place, Instant anyDayInMonth, const Q
         const SolarTimes times = solver.compute(*noon);
         PrayerDay out{cityCode, cityName, DateHelpers::dateFormatter().format(*noon), {}};
         out.slots.reserve(static_cast<qsizetype>(kSlotOrder.size()));
+        // On a day of 24 hours with noon 12 hours in, the offset does not change, so the wall clock is the
+        // time since midnight; only a day with a change needs the formatter.
+        const bool uniformDay = nextStart && *nextStart - *dayStart == 86400 && *noon - *dayStart == 43200;
         for (PrayerName name : kSlotOrder) {
             const auto raw = times.time(name);
             if (!raw) continue;
@@ -180,7 +190,8 @@ PrayerMonthCache computeMonth(const Place& place, Instant anyDayInMonth, const Q
             // A time that falls on another calendar day (possible only far from the zone's meridian) would
             // read as this day's; it is left out instead.
             if (t < *dayStart || (nextStart && t >= *nextStart)) continue;
-            out.slots.append(PrayerSlot{name, DateHelpers::displayTimeFormatter().format(t)});
+            out.slots.append(PrayerSlot{name, uniformDay ? wallClock(t - *dayStart)
+                                                         : DateHelpers::displayTimeFormatter().format(t)});
         }
         month.days.append(out);
         dayStart = nextStart;
