@@ -284,3 +284,36 @@ TEST(HisabZones, EachZoneShowsItsOwnWallClock) {
     }
     if (!ran) GTEST_SKIP() << "no case for zone " << DateHelpers::zoneId().toStdString();
 }
+
+// Every "HH:mm" reads back, the way the app reads schedule days, to exactly the instant computed; in a zone
+// with daylight saving that includes the days the clocks change (New York: 8 March and 1 November 2026).
+TEST(HisabZones, TimesReadBackToTheirInstants) {
+    struct Case {
+        const char* zone;
+        Place place;
+        const char* day;
+    } cases[] = {
+        {"Asia/Jakarta", kJakarta, "2026-03-15"},
+        {"Asia/Makassar", kMakassar, "2026-03-15"},
+        {"Asia/Jayapura", kJayapura, "2026-03-15"},
+        {"America/New_York", {40.7128, -74.0060}, "2026-03-15"},
+        {"America/New_York", {40.7128, -74.0060}, "2026-11-15"},
+    };
+    bool ran = false;
+    for (const auto& c : cases) {
+        if (DateHelpers::zoneId() != QLatin1String(c.zone)) continue;
+        ran = true;
+        SCOPED_TRACE(c.day);
+        const PrayerMonthCache m = computeMonth(c.place, noonOf(QString::fromLatin1(c.day)), "x", "X");
+        ASSERT_GE(m.days.size(), 30);
+        for (const PrayerDay& day : m.days) {
+            const SolarTimes raw = computeDay(c.place, noonOf(day.date));
+            ASSERT_EQ(day.slots.size(), 6) << day.date.toStdString();
+            for (const PrayerSlot& slot : day.slots)
+                EXPECT_EQ(DateHelpers::makeDate(day.date, slot.time),
+                          scheduledTime(slot.name, *raw.time(slot.name)))
+                    << day.date.toStdString() << " " << rawValue(slot.name).toStdString();
+        }
+    }
+    if (!ran) GTEST_SKIP() << "no case for zone " << DateHelpers::zoneId().toStdString();
+}
