@@ -1,5 +1,6 @@
 #include "prayer_repository.h"
 
+#include "hisab/hisab.h"
 #include "model/date_helpers.h"
 #include "places/city_catalog.h"
 #include "places/vesk_store.h"
@@ -46,17 +47,63 @@ QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> locati
     const std::pair<Instant, Instant> months = monthsAround(now);
     const PrayerMonthCache currentLoad = co_await ensureMonth(city.code, months.first);
     const PrayerMonthCache nextLoad = co_await ensureMonth(city.code, months.second);
-    co_return buildState(city, currentLoad, nextLoad, location, now);
+    co_return withHisabFallback(buildState(city, currentLoad, nextLoad, location, now), city, location, now);
+}
+
+bool PrayerRepository::hisabEnabled() const {
+    const QString env = qEnvironmentVariable("LUMORA_HISAB").trimmed().toLower();
+    if (!env.isEmpty()) return env != u"off";
+    return m_store.settings().text(QStringLiteral("hisab")).value_or(QString()).trimmed().toLower() != u"off";
+}
+
+PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,
+                                                 const std::optional<GeoPoint>& location) const {
+    GeoPoint at{fallbackJakarta().lat.value(), fallbackJakarta().lon.value()};
+    if (city.lat && city.lon) at = GeoPoint{*city.lat, *city.lon};
+    else if (location) at = *location;
+    return hisab::computeMonth(hisab::Place{at.latitude, at.longitude, 0}, date, city.code, city.name);
+}
+
+AppState PrayerRepository::withHisabFallback(AppState built, const CityEntry& city,
+                                             const std::optional<GeoPoint>& location, Instant now) const {
+    if (built.todayDay || built.tomorrowDay || !hisabEnabled()) return built;
+    const std::pair<Instant, Instant> months = monthsAround(now);
+    AppState computed = buildState(city, computedMonth(city, months.first, location),
+                                   computedMonth(city, months.second, location), location, now);
+    if (!computed.todayDay && !computed.tomorrowDay) return built;
+    computed.statusText = QStringLiteral("Jadwal hisab: ") + city.name;
+    return computed;
+}
+
+QCoro::Task<PrayerMonthCache> PrayerRepository::month(CityEntry city, Instant date, MonthSource source,
+                                                      std::optional<GeoPoint> location) {
+    switch (source) {
+    case MonthSource::cache:
+        co_return m_store.cachedMonth(city.code, monthKey(date))
+            .value_or(PrayerMonthCache{city.code, monthKey(date), {}});
+    case MonthSource::service: co_return co_await m_source.loadMonthDetailed(city.code, date);
+    case MonthSource::hisab: co_return computedMonth(city, date, location);
+    case MonthSource::automatic: break;
+    }
+    PrayerMonthCache loaded = co_await ensureMonth(city.code, date);
+    if (loaded.days.isEmpty() && hisabEnabled()) co_return computedMonth(city, date, location);
+    co_return loaded;
 }
 
 std::optional<AppState> PrayerRepository::stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location,
                                                         Instant now) {
     const auto [current, next] = monthsAround(now);
     const auto currentLoad = m_store.cachedMonth(city.code, monthKey(current));
-    if (!hasDays(currentLoad)) return std::nullopt;
+    if (!hasDays(currentLoad)) {
+        // With nothing on disk, computed times still let a first start without network show a schedule.
+        if (!hisabEnabled()) return std::nullopt;
+        return withHisabFallback(buildState(city, PrayerMonthCache{}, PrayerMonthCache{}, location, now), city,
+                                 location, now);
+    }
     // Without the next month the current one stands in; tomorrow is then simply not found across the boundary.
     const auto nextLoad = m_store.cachedMonth(city.code, monthKey(next));
-    return buildState(city, *currentLoad, nextLoad.value_or(*currentLoad), location, now);
+    return withHisabFallback(buildState(city, *currentLoad, nextLoad.value_or(*currentLoad), location, now), city,
+                             location, now);
 }
 
 QCoro::Task<std::optional<AppState>> PrayerRepository::cachedState(std::optional<GeoPoint> location) {
@@ -69,7 +116,13 @@ std::optional<AppState> PrayerRepository::seedInitialState() {
     std::optional<GeoPoint> location;
     if (const auto cached = m_store.cachedLocation()) location = GeoPoint{cached->latitude, cached->longitude};
     CityEntry city = cachedResolvedCity(location);
-    if (!hasDays(m_store.cachedMonth(city.code, monthKey(monthsAround(now).first)))) city = fallbackJakarta();
+    const QString key = monthKey(monthsAround(now).first);
+    if (!hasDays(m_store.cachedMonth(city.code, key))) {
+        // Jakarta's saved month beats nothing; with neither saved, the resolved city's computed times beat
+        // Jakarta's.
+        const bool jakartaSaved = hasDays(m_store.cachedMonth(fallbackJakarta().code, key));
+        if (jakartaSaved || !hisabEnabled()) city = fallbackJakarta();
+    }
     return stateFromDisk(city, location, now);
 }
 

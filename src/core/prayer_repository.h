@@ -15,6 +15,9 @@ namespace lumora {
 class CityCatalog;
 class VeskStore;
 
+/// Where a month comes from, for callers that choose (`lumora month --source`).
+enum class MonthSource { automatic, cache, service, hisab };
+
 /// Where the app gets schedules: picks the city, takes each month from a fresh month file or the service, and
 /// builds the state. Keeps nothing in memory: every call reads the disk.
 class PrayerRepository {
@@ -31,12 +34,23 @@ public:
     /// The month holding `date` for `cityCode`: a fresh non-empty month file, else the service (saved when it
     /// has days). Never fails; may be empty.
     QCoro::Task<PrayerMonthCache> ensureMonth(QString cityCode, Instant date);
+    /// The month from one source; `automatic` is what loadState would use (ensureMonth, then hisab when enabled).
+    QCoro::Task<PrayerMonthCache> month(CityEntry city, Instant date, MonthSource source,
+                                        std::optional<GeoPoint> location);
+    /// A month computed locally for `city` (at its coordinates, else `location`, else Jakarta's). Never written.
+    PrayerMonthCache computedMonth(const CityEntry& city, Instant date, const std::optional<GeoPoint>& location) const;
+    /// False when LUMORA_HISAB or the "hisab" setting is "off".
+    bool hisabEnabled() const;
+
     /// The city for `location` from the saved catalogue alone.
     CityEntry cachedResolvedCity(const std::optional<GeoPoint>& location) const;
     /// The current and the next month's first instants for `now`.
     std::pair<Instant, Instant> monthsAround(Instant now) const;
 
 private:
+    /// When the built state has neither today nor tomorrow, the state from computed months instead.
+    AppState withHisabFallback(AppState built, const CityEntry& city, const std::optional<GeoPoint>& location,
+                               Instant now) const;
     std::optional<AppState> stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location, Instant now);
 
     PrayerSource m_source;
