@@ -93,12 +93,13 @@ CityCatalog::CityCatalog(VeskStore& store, std::unique_ptr<QNetworkAccessManager
 
 CityCatalog::~CityCatalog() = default;
 
+// QCoro 0.8 moves from a non-const lvalue given to co_return, so the member is always handed out as a copy.
 QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
-    if (!m_cities.isEmpty()) co_return m_cities;
+    if (!m_cities.isEmpty()) co_return QList<CityEntry>(m_cities);
 
     if (auto saved = m_store.loadCatalog(); saved && !saved->isEmpty()) {
         m_cities = std::move(*saved);
-        co_return m_cities;
+        co_return QList<CityEntry>(m_cities);
     }
 
     const auto remote = co_await fetchRemoteCatalog();
@@ -110,7 +111,7 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
     }
     // Nothing is written, so the next run tries the service again.
     m_cities = m_fallback;
-    co_return m_cities;
+    co_return QList<CityEntry>(m_cities);
 }
 
 QCoro::Task<std::optional<CityEntry>> CityCatalog::match(QString query) {

@@ -2,11 +2,10 @@
 
 namespace lumora {
 
-PositioningLocationProvider::PositioningLocationProvider(QObject* parent)
-    : PositioningLocationProvider(QGeoPositionInfoSource::createDefaultSource(nullptr), parent) {}
+PositioningLocationProvider::PositioningLocationProvider()
+    : PositioningLocationProvider(QGeoPositionInfoSource::createDefaultSource(nullptr)) {}
 
-PositioningLocationProvider::PositioningLocationProvider(QGeoPositionInfoSource* source, QObject* parent)
-    : QObject(parent), m_source(source) {
+PositioningLocationProvider::PositioningLocationProvider(QGeoPositionInfoSource* source) : m_source(source) {
     if (!m_source) {
         m_status = restricted;
         return;

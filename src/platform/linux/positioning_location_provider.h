@@ -15,9 +15,9 @@ class PositioningLocationProvider final : public QObject, public LocationProvide
     Q_OBJECT
 public:
     /// Uses the system's default source.
-    explicit PositioningLocationProvider(QObject* parent = nullptr);
+    PositioningLocationProvider();
     /// Uses `source` (taken over; may be null for "no source").
-    explicit PositioningLocationProvider(QGeoPositionInfoSource* source, QObject* parent = nullptr);
+    explicit PositioningLocationProvider(QGeoPositionInfoSource* source);
 
     int authorizationStatus() const override { return m_status; }
     void setDesiredAccuracy(double metres) override;
