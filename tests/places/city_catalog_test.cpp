@@ -1,7 +1,11 @@
 #include "places/city_catalog.h"
 
 #include "places_printers.h"
+#include "support/loopback_server.h"
 #include "support/printers.h"
+#include "support/temp_home.h"
+
+#include "places/storage.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -293,4 +297,115 @@ TEST_F(CatalogTest, CatalogueFileFormat) {
     storage::writeFileAtomically(
         catalogPath(), R"([{"code":"a","name":"A","aliases":["x"],"lat":null,"extra":true,"lon":3}])");
     EXPECT_EQ(store.loadCatalog(), (QList<CityEntry>{city("a", "A", std::nullopt, 3, {"x"})}));
+}
+
+namespace {
+
+const QByteArray kCityPage = "<form><select id=\"kota\">\n"
+                             "<option value=\"\">-- Pilih --</option>\n"
+                             "<option value=\"bks\">Kota Bekasi</option>\n"
+                             "<option value=\"jkt\">DKI Jakarta</option>\n"
+                             "<option value=\"kbgr\">Kabupaten Bogor</option>\n"
+                             "<option value=\"../../secret\">Luar</option>\n"
+                             "<option value=\"tsk\">Tasikmalaya</option>\n"
+                             "<option value=\"bks\">Kota&nbsp;Bekasi &amp; Sekitarnya</option>\n"
+                             "</select></form>";
+
+/// A catalogue pointed at a loopback city page.
+class RemoteCatalogTest : public CatalogTest {
+protected:
+    void serve(int status, QByteArray body) {
+        server.setHandler([status, body](const test::LoopbackServer::Request&) {
+            return test::LoopbackServer::Reply{status, body};
+        });
+    }
+
+    test::LoopbackServer server;
+    test::ScopedEnv serviceUrl{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
+};
+
+} // namespace
+
+TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
+    for (const char* file : {static_cast<const char*>(nullptr), "[]"}) {
+        QTemporaryDir caseDir;
+        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        if (file) storage::writeFileAtomically(caseStore.filePath("city-catalog.json"), file);
+        CityCatalog caseCatalog(caseStore, network);
+        serve(200, kCityPage);
+        server.clearRequests();
+
+        const auto list = QCoro::waitFor(caseCatalog.entries());
+        const QString what = file ? "file []" : "no file";
+        ASSERT_EQ(server.requests().size(), 1) << what.toStdString();
+        const auto request = server.requests().first();
+        EXPECT_EQ(request.method, "GET");
+        EXPECT_EQ(request.target, "/adzan/") << "the base page, no query";
+        EXPECT_FALSE(request.header("User-Agent").toLower().contains("lumora")) << "no headers of our own";
+        EXPECT_TRUE(request.header("Accept").isEmpty() || request.header("Accept") == "*/*");
+
+        QHash<QString, CityEntry> byCode;
+        for (const auto& e : list)
+            byCode.insert(e.code, e);
+        EXPECT_EQ(QSet<QString>(byCode.keyBegin(), byCode.keyEnd()),
+                  (QSet<QString>{"bks", "jkt", "kbgr", "tsk"}))
+            << "unsafe and empty codes skipped, the repeated code once";
+        EXPECT_EQ(byCode["bks"].name, "Kota Bekasi & Sekitarnya") << "the later option wins";
+        EXPECT_EQ(byCode["bks"].lat, -6.2383) << "joined by code";
+        EXPECT_TRUE(byCode["bks"].aliases.contains("kota bekasi"));
+        EXPECT_EQ(byCode["kbgr"].lat, -6.5944) << "joined by name";
+        EXPECT_TRUE(byCode["jkt"].aliases.contains("jakarta utara"));
+        EXPECT_FALSE(byCode["tsk"].lat.has_value());
+
+        EXPECT_EQ(caseStore.loadCatalog(), list) << "saved in the order returned";
+
+        // The saved file serves the next run without a request.
+        server.clearRequests();
+        CityCatalog nextRun(caseStore, network);
+        EXPECT_EQ(QCoro::waitFor(nextRun.entries()), list);
+        EXPECT_TRUE(server.requests().isEmpty());
+
+        // The fetched catalogue drives matching and the nearest city.
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.match("Kabupaten Bogor"))->code, "kbgr");
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.match("Bekasi"))->code, "bks");
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.nearestCity(GeoPoint{-6.6, 106.8})).code, "kbgr");
+    }
+}
+
+TEST_F(RemoteCatalogTest, ExistingFileIsUsedWithoutARequest) {
+    const QList<CityEntry> saved{city("x1", "Satu", 1, 2, {"satu"})};
+    writeCatalog(saved);
+    serve(200, kCityPage);
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), saved);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(RemoteCatalogTest, PageWithoutCitiesSavesTheBuiltInTable) {
+    serve(404, "<h1>Not Found</h1>");
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), CityCatalog::builtInTable());
+    EXPECT_EQ(store.loadCatalog(), CityCatalog::builtInTable());
+}
+
+TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
+    // A port that was just closed refuses the connection.
+    quint16 closedPort = 0;
+    {
+        test::LoopbackServer gone;
+        closedPort = gone.port();
+    }
+    const std::optional<QByteArray> urls[] = {
+        QByteArray("http://127.0.0.1:") + QByteArray::number(closedPort) + "/adzan/",
+        QByteArray(""),
+        std::nullopt,
+    };
+    for (const auto& url : urls) {
+        test::ScopedEnv env("LUMORA_SCHEDULE_URL", url);
+        QTemporaryDir caseDir;
+        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        CityCatalog caseCatalog(caseStore, network);
+        EXPECT_FALSE(QCoro::waitFor(caseCatalog.fetchRemoteCatalog())) << url.value_or("(unset)").constData();
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), CityCatalog::builtInTable());
+        EXPECT_FALSE(QFile::exists(caseStore.filePath("city-catalog.json")))
+            << url.value_or("(unset)").constData();
+    }
 }
