@@ -1,0 +1,264 @@
+#include "city_catalog.h"
+
+#include "platform/http_client.h"
+#include "platform/service_config.h"
+
+#include <QHash>
+#include <QNetworkAccessManager>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <chrono>
+#include <cmath>
+
+namespace lumora {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A city page is tens of kilobytes; anything near this is not the page we want to hold in memory.
+constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
+// What the system's URL loader waits by default before giving up on a silent server.
+constexpr auto kPageTimeout = 60s;
+
+// \s in these patterns means any Unicode white space, as in the names the service writes.
+constexpr auto kUnicode = QRegularExpression::UseUnicodePropertiesOption;
+
+QString lowerCased(const QString& s) {
+    icu::UnicodeString u(reinterpret_cast<const UChar*>(s.utf16()), static_cast<int32_t>(s.size()));
+    u.toLower(icu::Locale::getRoot());
+    return QString(reinterpret_cast<const QChar*>(u.getBuffer()), u.length());
+}
+
+QStringList withoutDuplicates(QStringList list) {
+    list.removeDuplicates();
+    return list;
+}
+
+CityEntry row(const char* code, const char* name, double lat, double lon, QStringList aliases) {
+    return CityEntry{QString::fromUtf8(code), QString::fromUtf8(name), lat, lon, std::move(aliases)};
+}
+
+} // namespace
+
+QList<CityEntry> CityCatalog::builtInTable() {
+    return {
+        row("jkt", "Jakarta", -6.2088, 106.8456, jakartaDistricts()),
+        row("bks", "Bekasi", -6.2383, 106.9756, {"kota bekasi", "bekasi kota"}),
+        row("dpk", "Depok", -6.4025, 106.7942, {"kota depok"}),
+        row("bgr", "Bogor", -6.5944, 106.7892, {"kota bogor"}),
+        row("tgr", "Tangerang", -6.1783, 106.6319, {"kota tangerang"}),
+        row("bdg", "Bandung", -6.9175, 107.6191, {"kota bandung"}),
+        row("cma", "Cimahi", -6.8721, 107.5427, {"kota cimahi"}),
+        row("slo", "Surakarta", -7.5666, 110.8167, {"solo", "kota surakarta"}),
+        row("ykg", "Yogyakarta", -7.7971, 110.3688, {"jogja", "kota yogyakarta"}),
+        row("smg", "Semarang", -6.9667, 110.4167, {"kota semarang"}),
+        row("sby", "Surabaya", -7.2575, 112.7521, {"kota surabaya"}),
+        row("mlg", "Malang", -7.9839, 112.6214, {"kota malang"}),
+        row("dps", "Denpasar", -8.6705, 115.2126, {"kota denpasar"}),
+        row("bpp", "Balikpapan", -1.2654, 116.8312, {"kota balikpapan"}),
+        row("smd", "Samarinda", -0.5022, 117.1537, {"kota samarinda"}),
+        row("mks", "Makassar", -5.1477, 119.4327, {"kota makassar"}),
+        row("mdn", "Medan", 3.5952, 98.6722, {"kota medan"}),
+        row("pku", "Pekanbaru", 0.5071, 101.4478, {"kota pekanbaru"}),
+        row("plg", "Palembang", -2.9909, 104.7566, {"kota palembang"}),
+        row("btm", "Batam", 1.0456, 104.0305, {"kota batam"}),
+        row("bna", "Banda Aceh", 5.5483, 95.3238, {"kota banda aceh"}),
+    };
+}
+
+const QStringList& CityCatalog::jakartaDistricts() {
+    static const QStringList districts{"jakarta pusat", "jakarta selatan", "jakarta barat", "jakarta timur",
+                                       "jakarta utara"};
+    return districts;
+}
+
+CityCatalog& CityCatalog::shared() {
+    // Never destroyed: its network manager must not be torn down after the application object at exit.
+    static CityCatalog* catalog =
+        new CityCatalog(VeskStore::shared(), std::make_unique<QNetworkAccessManager>());
+    return *catalog;
+}
+
+CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network)
+    : m_store(store), m_network(network), m_fallback(builtInTable()) {}
+
+CityCatalog::CityCatalog(VeskStore& store, std::unique_ptr<QNetworkAccessManager> network)
+    : m_store(store), m_ownedNetwork(std::move(network)), m_network(*m_ownedNetwork),
+      m_fallback(builtInTable()) {}
+
+CityCatalog::~CityCatalog() = default;
+
+// QCoro 0.8 moves from a non-const lvalue given to co_return, so the member is always handed out as a copy.
+QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
+    if (!m_cities.isEmpty()) co_return QList<CityEntry>(m_cities);
+
+    if (auto saved = m_store.loadCatalog(); saved && !saved->isEmpty()) {
+        m_cities = std::move(*saved);
+        co_return QList<CityEntry>(m_cities);
+    }
+
+    const auto remote = co_await fetchRemoteCatalog();
+    if (remote) {
+        QList<CityEntry> merged = merge(*remote);
+        m_store.saveCatalog(merged);
+        m_cities = merged;
+        co_return merged;
+    }
+    // Nothing is written, so the next run tries the service again.
+    m_cities = m_fallback;
+    co_return QList<CityEntry>(m_cities);
+}
+
+QCoro::Task<std::optional<CityEntry>> CityCatalog::match(QString query) {
+    const QString q = normalize(query);
+    const QList<CityEntry> list = co_await entries();
+    // QString::contains("") is true; an empty needle must never count as contained.
+    const auto contains = [&q](const QString& needle) { return !needle.isEmpty() && q.contains(needle); };
+    for (const CityEntry& entry : list) {
+        if (normalize(entry.code) == q) co_return entry;
+        const QString name = normalize(entry.name);
+        if (name == q) co_return entry;
+        for (const QString& alias : entry.aliases) {
+            const QString a = normalize(alias);
+            if (a == q || contains(a)) co_return entry;
+        }
+        if (contains(name)) co_return entry;
+    }
+    co_return std::nullopt;
+}
+
+QCoro::Task<CityEntry> CityCatalog::nearestCity(GeoPoint location) {
+    const QList<CityEntry> list = co_await entries();
+    const CityEntry* best = nullptr;
+    double bestDistance = 0;
+    for (const CityEntry& entry : list) {
+        if (!entry.lat || !entry.lon) continue;
+        const double d = distanceMetres(location, GeoPoint{*entry.lat, *entry.lon});
+        if (!best || d < bestDistance) {
+            best = &entry;
+            bestDistance = d;
+        }
+    }
+    if (best) co_return *best;
+    for (const CityEntry& entry : m_fallback)
+        if (entry.code == u"jkt") co_return entry;
+    co_return fallbackJakarta();
+}
+
+QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
+    using R = Result<QList<CityEntry>>;
+    const QString base = scheduleBaseUrl();
+    if (base.isEmpty()) co_return R::fail(QStringLiteral("no schedule service configured"));
+    QUrl url(base);
+    url.setQuery(QString());
+    url.setFragment(QString());
+
+    // No headers of our own: the page is asked for exactly as a plain client would.
+    const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes});
+    if (!response) co_return R::fail(response.error());
+    co_return parseCatalogPage(response->body);
+}
+
+Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
+    using R = Result<QList<CityEntry>>;
+    const QString text = QString::fromUtf8(body); // invalid sequences become U+FFFD
+    static const QRegularExpression option(
+        QStringLiteral(R"re((?is)<option[^>]*value=["']([^"']+)["'][^>]*>(.*?)</option>)re"));
+    if (!option.isValid()) return R::fail(option.errorString());
+    static const QRegularExpression tag(QStringLiteral("<[^>]+>"));
+    static const QRegularExpression space(QStringLiteral("\\s+"), kUnicode);
+
+    QList<CityEntry> entries;
+    QHash<QString, qsizetype> indexByCode;
+    for (auto it = option.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.lastCapturedIndex() < 2 || m.capturedStart(1) < 0 || m.capturedStart(2) < 0) continue;
+        const QString code = m.captured(1).trimmed();
+        QString name = m.captured(2);
+        name.replace(tag, QStringLiteral(" "));
+        name.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
+        name.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        name.replace(space, QStringLiteral(" "));
+        name = name.trimmed();
+        if (code.isEmpty() || name.isEmpty()) continue;
+        // The code ends up in file names and addresses; a page must not be able to steer either.
+        if (!isSafeCityCode(code)) continue;
+
+        CityEntry entry{code, name, std::nullopt, std::nullopt, aliases(name)};
+        if (const auto found = indexByCode.constFind(code); found != indexByCode.constEnd()) {
+            entries[*found] = std::move(entry);
+        } else {
+            indexByCode.insert(code, entries.size());
+            entries.append(std::move(entry));
+        }
+    }
+    return R::ok(std::move(entries));
+}
+
+QList<CityEntry> CityCatalog::merge(const QList<CityEntry>& remote) const {
+    if (remote.isEmpty()) return m_fallback;
+    QHash<QString, const CityEntry*> byCode;
+    QHash<QString, const CityEntry*> byName;
+    for (const CityEntry& f : m_fallback) {
+        byCode.insert(f.code, &f);
+        byName.insert(normalize(f.name), &f);
+    }
+    QList<CityEntry> result;
+    result.reserve(remote.size());
+    for (const CityEntry& r : remote) {
+        const CityEntry* f = byCode.value(r.code);
+        if (!f) f = byName.value(normalize(r.name));
+        CityEntry merged{r.code, r.name, std::nullopt, std::nullopt, r.aliases};
+        if (f) {
+            merged.lat = f->lat;
+            merged.lon = f->lon;
+            merged.aliases += f->aliases;
+        }
+        merged.aliases = withoutDuplicates(std::move(merged.aliases));
+        result.append(std::move(merged));
+    }
+    return result;
+}
+
+QString CityCatalog::normalize(const QString& s) {
+    static const QRegularExpression kabupaten(QStringLiteral("^kabupaten\\s+"), kUnicode);
+    static const QRegularExpression kab(QStringLiteral("^kab\\.\\s+"), kUnicode);
+    static const QRegularExpression kota(QStringLiteral("^kota\\s+"), kUnicode);
+    static const QRegularExpression other(QStringLiteral("[^a-z0-9 ]"));
+    static const QRegularExpression space(QStringLiteral("\\s+"), kUnicode);
+
+    QString t = lowerCased(s);
+    t.remove(kabupaten);
+    t.remove(kab);
+    t.remove(kota);
+    t.replace(other, QStringLiteral(" "));
+    t.replace(space, QStringLiteral(" "));
+    return t.trimmed();
+}
+
+QStringList CityCatalog::aliases(const QString& name) {
+    const QString n = normalize(name);
+    QStringList list{n};
+    if (n.startsWith(u"kota ")) list.append(n.mid(5));
+    if (n.startsWith(u"kabupaten ")) list.append(n.mid(10));
+    if (n.contains(u"jakarta")) list += jakartaDistricts();
+    return withoutDuplicates(std::move(list));
+}
+
+double CityCatalog::distanceMetres(GeoPoint a, GeoPoint b) {
+    constexpr double kEarthRadius = 6371008.8; // mean radius, metres
+    constexpr double kRad = M_PI / 180.0;
+    const double dLat = (b.latitude - a.latitude) * kRad;
+    const double dLon = (b.longitude - a.longitude) * kRad;
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) + std::cos(a.latitude * kRad) *
+                                                                   std::cos(b.latitude * kRad) *
+                                                                   std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, h)));
+}
+
+} // namespace lumora

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "places/vesk_store.h"
+
+#include "model/city_entry.h"
+#include "model/result.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <qcoro/qcorotask.h>
+
+#include <memory>
+#include <optional>
+
+class QNetworkAccessManager;
+
+namespace lumora {
+
+/// Which cities the schedule service serves, under which code, and where they lie.
+///
+/// Sources in order of preference: the catalogue file of an earlier run, the service's own city page, and the
+/// built-in table. All operations run on the thread that owns the network manager (the main thread).
+class CityCatalog {
+public:
+    /// The app's catalogue over VeskStore::shared() with its own network manager; created on first use.
+    static CityCatalog& shared();
+
+    CityCatalog(VeskStore& store, QNetworkAccessManager& network);
+    ~CityCatalog();
+    CityCatalog(const CityCatalog&) = delete;
+    CityCatalog& operator=(const CityCatalog&) = delete;
+
+    /// The catalogue in use, loaded on the first call and kept for the life of the object.
+    QCoro::Task<QList<CityEntry>> entries();
+    /// The first entry, in catalogue order, whose code, name or an alias matches the normalized query.
+    QCoro::Task<std::optional<CityEntry>> match(QString query);
+    /// The nearest entry with coordinates (ties keep the earlier entry); the built-in Jakarta when none has
+    /// any.
+    QCoro::Task<CityEntry> nearestCity(GeoPoint location);
+
+    /// The service's city page (the base URL, no query) read into entries without coordinates. Fails at once,
+    /// without a request, when no base URL is configured.
+    QCoro::Task<Result<QList<CityEntry>>> fetchRemoteCatalog();
+    /// The service's cities with coordinates and aliases lent by the built-in table; the table when empty.
+    QList<CityEntry> merge(const QList<CityEntry>& remote) const;
+
+    /// The built-in table (21 cities), in the order that decides ties.
+    const QList<CityEntry>& fallback() const { return m_fallback; }
+    static QList<CityEntry> builtInTable();
+    /// The five Jakarta district names, used as aliases of any service city named after Jakarta.
+    static const QStringList& jakartaDistricts();
+
+    /// Lower-cased (full Unicode), one leading "kabupaten ", "kab. " or "kota " dropped, everything but a-z,
+    /// 0-9 and space blanked, spaces collapsed and trimmed.
+    static QString normalize(const QString& s);
+    /// Names under which a service city is matched, derived from its display name.
+    static QStringList aliases(const QString& name);
+    /// The city options of a service page; options with an unsafe or empty code or an empty name are skipped,
+    /// and a repeated code keeps the later option.
+    static Result<QList<CityEntry>> parseCatalogPage(const QByteArray& body);
+    /// Distance along the Earth's surface in metres (great circle on the mean Earth radius).
+    static double distanceMetres(GeoPoint a, GeoPoint b);
+
+private:
+    CityCatalog(VeskStore& store, std::unique_ptr<QNetworkAccessManager> network);
+
+    VeskStore& m_store;
+    std::unique_ptr<QNetworkAccessManager> m_ownedNetwork;
+    QNetworkAccessManager& m_network;
+    const QList<CityEntry> m_fallback;
+    QList<CityEntry> m_cities;
+};
+
+} // namespace lumora

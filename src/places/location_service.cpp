@@ -1,0 +1,72 @@
+#include "location_service.h"
+
+#include "places/vesk_store.h"
+
+namespace lumora {
+
+namespace {
+std::unique_ptr<LocationProvider> systemProvider() {
+    return createLocationProvider(VeskStore::shared().settings().text(LocationService::kFixedLocationKey));
+}
+} // namespace
+
+LocationService::LocationService(QObject* parent)
+    : LocationService(systemProvider(), VeskStore::shared(), parent) {}
+
+LocationService::LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent)
+    : QObject(parent), m_manager(std::move(manager)), m_store(store) {
+    m_manager->setDelegate(this);
+    m_manager->setDesiredAccuracy(1000);
+    m_authorizationStatus = m_manager->authorizationStatus();
+    restoreCachedLocation();
+    if (!m_currentLocation) m_currentLocation = fallbackLocation();
+    // Asking for authorization or fixes is the owner's decision, not the constructor's.
+}
+
+LocationService::~LocationService() {
+    m_manager->setDelegate(nullptr);
+}
+
+QVariant LocationService::currentLocationValue() const {
+    return m_currentLocation ? QVariant::fromValue(*m_currentLocation) : QVariant();
+}
+
+void LocationService::restoreCachedLocation() {
+    const auto cached = m_store.cachedLocation();
+    if (!cached) return;
+    // A fix from the future (clock moved back) has a negative age and is taken; an old one stays stored.
+    const double age = m_store.clock().now() - cached->savedAt;
+    if (age <= kCachedLocationMaxAge) m_currentLocation = GeoPoint{cached->latitude, cached->longitude};
+}
+
+void LocationService::setCurrentLocation(GeoPoint location) {
+    m_currentLocation = location;
+    Q_EMIT currentLocationChanged(location);
+}
+
+void LocationService::locationManagerDidChangeAuthorization(LocationProvider& manager) {
+    m_authorizationStatus = manager.authorizationStatus();
+    Q_EMIT authorizationStatusChanged(m_authorizationStatus);
+    if (m_authorizationStatus == LocationProvider::authorizedAlways) manager.requestLocation();
+}
+
+void LocationService::didUpdateLocations(LocationProvider&, const QList<GeoPoint>& locations) {
+    if (locations.isEmpty()) return;
+    const GeoPoint last = locations.last();
+    setCurrentLocation(last);
+    m_store.saveLocation(CachedLocation{last.latitude, last.longitude, m_store.clock().now()});
+}
+
+QMetaObject::Connection LocationService::observeCurrentLocation(QObject* context,
+                                                                std::function<void(GeoPoint)> observer) {
+    if (m_currentLocation) observer(*m_currentLocation);
+    return connect(this, &LocationService::currentLocationChanged, context, std::move(observer));
+}
+
+QMetaObject::Connection LocationService::observeAuthorizationStatus(QObject* context,
+                                                                    std::function<void(int)> observer) {
+    observer(m_authorizationStatus);
+    return connect(this, &LocationService::authorizationStatusChanged, context, std::move(observer));
+}
+
+} // namespace lumora

@@ -1,0 +1,34 @@
+#include "vesk_store.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace lumora {
+
+namespace {
+const QString kCatalogFile = QStringLiteral("city-catalog.json");
+}
+
+std::optional<QList<CityEntry>> VeskStore::loadCatalog() const {
+    const auto bytes = storage::readFile(filePath(kCatalogFile));
+    if (!bytes) return std::nullopt;
+    const auto parsed = json::parse(*bytes);
+    if (!parsed || !parsed->isArray()) return std::nullopt;
+    QList<CityEntry> entries;
+    for (const QJsonValue& element : parsed->toArray()) {
+        auto entry = CityEntry::fromJson(element);
+        // One bad element makes the whole file unusable: a partial catalogue would hide cities silently.
+        if (!entry) return std::nullopt;
+        entries.append(std::move(entry).value());
+    }
+    return entries;
+}
+
+void VeskStore::saveCatalog(const QList<CityEntry>& entries) {
+    QJsonArray array;
+    for (const CityEntry& entry : entries)
+        array.append(entry.toJson());
+    storage::writeFileAtomically(filePath(kCatalogFile), QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+} // namespace lumora

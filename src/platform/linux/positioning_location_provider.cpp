@@ -1,0 +1,65 @@
+#include "positioning_location_provider.h"
+
+namespace lumora {
+
+PositioningLocationProvider::PositioningLocationProvider()
+    : PositioningLocationProvider(QGeoPositionInfoSource::createDefaultSource(nullptr)) {}
+
+PositioningLocationProvider::PositioningLocationProvider(QGeoPositionInfoSource* source) : m_source(source) {
+    if (!m_source) {
+        m_status = restricted;
+        return;
+    }
+    m_source->setParent(this);
+    m_status = m_source->error() == QGeoPositionInfoSource::AccessError ? denied : authorizedAlways;
+    connect(m_source, &QGeoPositionInfoSource::positionUpdated, this,
+            &PositioningLocationProvider::onPosition);
+    connect(m_source, &QGeoPositionInfoSource::errorOccurred, this, &PositioningLocationProvider::onError);
+}
+
+void PositioningLocationProvider::setDesiredAccuracy(double metres) {
+    if (!m_source) return;
+    // A kilometre or coarser needs no satellite fix; GeoClue then settles for a Wi-Fi or network position.
+    m_source->setPreferredPositioningMethods(metres >= 1000
+                                                 ? QGeoPositionInfoSource::NonSatellitePositioningMethods
+                                                 : QGeoPositionInfoSource::AllPositioningMethods);
+}
+
+void PositioningLocationProvider::startUpdatingLocation() {
+    if (m_source) m_source->startUpdates();
+}
+
+void PositioningLocationProvider::requestLocation() {
+    if (m_source) m_source->requestUpdate();
+}
+
+void PositioningLocationProvider::onPosition(const QGeoPositionInfo& info) {
+    const QGeoCoordinate c = info.coordinate();
+    if (!info.isValid() || !c.isValid()) return;
+    // A fix proves access, e.g. after the user allowed it in the desktop's privacy settings.
+    if (m_status != authorizedAlways) setStatus(authorizedAlways);
+    notifyLocations({GeoPoint{c.latitude(), c.longitude()}});
+}
+
+void PositioningLocationProvider::onError(QGeoPositionInfoSource::Error error) {
+    switch (error) {
+    case QGeoPositionInfoSource::AccessError:
+        setStatus(denied);
+        break;
+    case QGeoPositionInfoSource::ClosedError:
+        // The positioning service went away: no source any more.
+        setStatus(restricted);
+        break;
+    default:
+        // Time-outs and unknown errors are location errors, which are not reported.
+        break;
+    }
+}
+
+void PositioningLocationProvider::setStatus(int status) {
+    if (status == m_status) return;
+    m_status = status;
+    notifyAuthorizationChanged();
+}
+
+} // namespace lumora

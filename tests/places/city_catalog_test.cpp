@@ -1,0 +1,411 @@
+#include "places/city_catalog.h"
+
+#include "places_printers.h"
+#include "support/loopback_server.h"
+#include "support/printers.h"
+#include "support/temp_home.h"
+
+#include "places/storage.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <qcoro/qcorotask.h>
+
+#include <gtest/gtest.h>
+
+using namespace lumora;
+
+namespace {
+
+QSet<QString> asSet(const QStringList& list) {
+    return QSet<QString>(list.begin(), list.end());
+}
+
+QStringList codes(const QList<CityEntry>& entries) {
+    QStringList list;
+    for (const auto& e : entries)
+        list.append(e.code);
+    return list;
+}
+
+CityEntry city(const char* code, const char* name, std::optional<double> lat, std::optional<double> lon,
+               QStringList aliases = {}) {
+    return CityEntry{code, name, lat, lon, std::move(aliases)};
+}
+
+/// A catalogue over its own data folder; no service is configured unless a test points at one.
+class CatalogTest : public ::testing::Test {
+protected:
+    QString catalogPath() const { return store.filePath("city-catalog.json"); }
+    void writeCatalog(const QList<CityEntry>& entries) { store.saveCatalog(entries); }
+
+    QTemporaryDir dir;
+    ManualClock clock{Instant{800'000'000}};
+    VeskStore store{dir.filePath("data"), Settings(dir.filePath("lumora.conf")), clock};
+    QNetworkAccessManager network;
+    CityCatalog catalog{store, network};
+};
+
+} // namespace
+
+TEST(CityCatalogTable, BuiltInTableAsListed) {
+    const auto table = CityCatalog::builtInTable();
+    EXPECT_EQ(codes(table),
+              (QStringList{"jkt", "bks", "dpk", "bgr", "tgr", "bdg", "cma", "slo", "ykg", "smg", "sby",
+                           "mlg", "dps", "bpp", "smd", "mks", "mdn", "pku", "plg", "btm", "bna"}));
+    EXPECT_EQ(table.first(),
+              city("jkt", "Jakarta", -6.2088, 106.8456,
+                   {"jakarta pusat", "jakarta selatan", "jakarta barat", "jakarta timur", "jakarta utara"}));
+    EXPECT_EQ(table[7], city("slo", "Surakarta", -7.5666, 110.8167, {"solo", "kota surakarta"}));
+    EXPECT_EQ(table.last(), city("bna", "Banda Aceh", 5.5483, 95.3238, {"kota banda aceh"}));
+    for (const auto& entry : table)
+        EXPECT_TRUE(entry.lat && entry.lon) << entry.code.toStdString();
+}
+
+TEST(CityCatalogText, Normalize) {
+    const std::pair<QString, QString> cases[] = {
+        {"Kab. Bogor", "bogor"},
+        {"Kabupaten Bogor", "bogor"},
+        {"KOTA BOGOR", "bogor"},
+        {"Kabupaten\t\n Bogor", "bogor"},
+        {"Jakarta Selatan, DKI", "jakarta selatan dki"},
+        {" Kota Bogor", "kota bogor"},               // the prefix counts only at the very start
+        {"Kota Kabupaten Bogor", "kabupaten bogor"}, // one prefix is removed, not two
+        {"Kab.Bogor", "kab bogor"},                  // "kab." needs the space after it
+        {"Kotabaru", "kotabaru"},
+        {"Kota Bekasi & Sekitarnya", "bekasi sekitarnya"},
+        {QString::fromUtf8("Pangkalan Bun Barât"), "pangkalan bun bar t"}, // diacritics are not folded
+        {QString::fromUtf8("\u212AOTA BOGOR"), "bogor"},     // Kelvin sign lower-cases to a plain k
+        {QString::fromUtf8("\u0130NDONESIA"), "i ndonesia"}, // full lower-casing: i and a combining dot
+        {QString::fromUtf8("KOTA\u00A0BOGOR"), "bogor"},     // no-break space is white space
+        {"", ""},
+        {"  ,.;!  ", ""},
+        {"Tanjung_Pinang-2", "tanjung pinang 2"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(CityCatalog::normalize(in), out) << in.toStdString();
+}
+
+TEST(CityCatalogText, AliasesFromServiceNames) {
+    const std::pair<QString, QStringList> cases[] = {
+        {"Kota Kabupaten Bogor", {"kabupaten bogor", "bogor"}},
+        {"Kabupaten Kota Bogor", {"bogor"}}, // both prefixes go, in that order
+        {"Kota Bekasi & Sekitarnya", {"bekasi sekitarnya"}},
+        {"Jakarta Pusat",
+         {"jakarta pusat", "jakarta selatan", "jakarta barat", "jakarta timur", "jakarta utara"}},
+        {"Kepulauan Seribu (Jakarta)",
+         {"kepulauan seribu jakarta", "jakarta pusat", "jakarta selatan", "jakarta barat", "jakarta timur",
+          "jakarta utara"}},
+        {"!!!", {""}},
+    };
+    for (const auto& [name, expected] : cases) {
+        const QStringList aliases = CityCatalog::aliases(name);
+        EXPECT_EQ(asSet(aliases), asSet(expected)) << name.toStdString();
+        EXPECT_EQ(aliases.size(), asSet(aliases).size()) << name.toStdString() << ": duplicates";
+    }
+}
+
+TEST(CityCatalogPage, OptionsBecomeCleanEntries) {
+    const QByteArray page = "<html><select name=city>\n"
+                            "<option value=\"\">Pilih kota</option>\n"
+                            "<option value='bks'>Kota&nbsp;Bekasi &amp; Sekitarnya</option>\n"
+                            "<OPTION class=x VALUE=\" jkt \" selected>  <b>DKI</b>\n  Jakarta </OPTION>\n"
+                            "<option value=\"dup\">First</option>\n"
+                            "<option value=\"dup\">Second</option>\n"
+                            "<option value=\"empty\"> <i></i> </option>\n"
+                            "<option value=\"amp\">A &lt; B &amp;amp; C</option>\n"
+                            "<option value=\"bad\">Kota \xff</option>\n"
+                            "<option value=\"../../etc/passwd\">Escape</option>\n"
+                            "<option value=\"a/b\">Slash</option>\n"
+                            "<option value=\"..\">Dots</option>\n"
+                            "<option value=\".\">Dot</option>\n"
+                            "<option value=\"a b\">Space</option>\n"
+                            "<option value=\"kota-1_x.y\">Safe Punctuation</option>\n"
+                            "</select></html>";
+    const auto parsed = CityCatalog::parseCatalogPage(page);
+    ASSERT_TRUE(parsed);
+    QHash<QString, QString> names;
+    for (const auto& e : *parsed) {
+        EXPECT_FALSE(names.contains(e.code)) << e.code.toStdString() << " listed twice";
+        names.insert(e.code, e.name);
+        EXPECT_FALSE(e.lat || e.lon);
+        EXPECT_EQ(e.aliases, CityCatalog::aliases(e.name));
+    }
+    const QHash<QString, QString> expected{
+        {"bks", "Kota Bekasi & Sekitarnya"},
+        {"jkt", "DKI Jakarta"},
+        {"dup", "Second"},
+        {"amp", "A &lt; B &amp; C"},
+        {"bad", QString::fromUtf8("Kota \uFFFD")},
+        {"kota-1_x.y", "Safe Punctuation"},
+    };
+    EXPECT_EQ(names, expected);
+
+    const auto none = CityCatalog::parseCatalogPage("<h1>404 Not Found</h1>");
+    ASSERT_TRUE(none) << "a page without options is no failure";
+    EXPECT_TRUE(none->isEmpty());
+}
+
+TEST_F(CatalogTest, MergeLendsCoordinatesAndAliasesByCodeThenName) {
+    EXPECT_EQ(catalog.merge({}), CityCatalog::builtInTable());
+
+    const QList<CityEntry> remote{
+        city("bdg", "Kabupaten Bandung", std::nullopt, std::nullopt, {"bandung"}),
+        city("xyz", "Kota Depok", std::nullopt, std::nullopt, {"depok"}),
+        city("new", "Kota Baru", std::nullopt, std::nullopt, {"baru"}),
+    };
+    const auto merged = catalog.merge(remote);
+    ASSERT_EQ(codes(merged), (QStringList{"bdg", "xyz", "new"}));
+    EXPECT_EQ(merged[0].name, "Kabupaten Bandung");
+    EXPECT_EQ(merged[0].lat, -6.9175);
+    EXPECT_EQ(asSet(merged[0].aliases), (QSet<QString>{"bandung", "kota bandung"}));
+    EXPECT_EQ(merged[0].aliases.size(), 2);
+    EXPECT_EQ(merged[1].lon, 106.7942) << "joined by normalized name";
+    EXPECT_EQ(asSet(merged[1].aliases), (QSet<QString>{"depok", "kota depok"}));
+    EXPECT_EQ(merged[2], remote[2]);
+}
+
+TEST_F(CatalogTest, MatchingQueriesAgainstTheBuiltInTable) {
+    const std::pair<QString, const char*> cases[] = {
+        {"Kab. Bogor", "bgr"},
+        {"Kabupaten Bogor", "bgr"},
+        {"KOTA BOGOR", "bgr"},
+        {"jogja", "ykg"},
+        {"Solo", "slo"},
+        {"Jakarta Selatan, DKI", "jkt"},
+        {"Kota Bekasi Jakarta", "jkt"}, // Jakarta is listed first and the query holds its name
+        {"jakarta", "jkt"},
+        {"BNA", "bna"},
+        {"Banda Aceh", "bna"},
+        {"Kota Banda Aceh", "bna"},
+        {QString::fromUtf8("Dénpasar"), nullptr}, // "d npasar": diacritics are not folded away
+        {QString::fromUtf8("Medan Barât"), "mdn"},
+        {"Bekasi Kota", "bks"},
+        {"", nullptr},
+        {"  .,!? ", nullptr},
+        {"Atlantis", nullptr},
+    };
+    for (const auto& [query, code] : cases) {
+        const auto found = QCoro::waitFor(catalog.match(query));
+        if (code) {
+            ASSERT_TRUE(found) << query.toStdString();
+            EXPECT_EQ(found->code, code) << query.toStdString();
+        } else {
+            EXPECT_EQ(found, std::nullopt) << query.toStdString();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(catalogPath())) << "the built-in table alone is never written";
+}
+
+TEST_F(CatalogTest, EmptyQueryMatchesAnEntryWhoseAliasNormalizesToNothing) {
+    writeCatalog({city("abc", "Abc", 1, 1, {"abc"}), city("odd", "Odd", 2, 2, {"odd", "!!!"})});
+    EXPECT_EQ(QCoro::waitFor(catalog.match(""))->code, "odd");
+    EXPECT_EQ(QCoro::waitFor(catalog.match("?"))->code, "odd");
+}
+
+TEST_F(CatalogTest, NearestCity) {
+    struct Case {
+        const char* what;
+        QList<CityEntry> catalogue; // empty: the built-in table
+        GeoPoint location;
+        const char* code;
+    } cases[] = {
+        {"fallback location", {}, GeoPoint{-6.2088, 106.8456}, "jkt"},
+        {"Bandung", {}, GeoPoint{-6.90, 107.60}, "bdg"},
+        {"far away still has a nearest", {}, GeoPoint{51.5, -0.12}, "bna"},
+        {"tie keeps the first",
+         {city("east", "East", 0, 1), city("west", "West", 0, -1)},
+         GeoPoint{0, 0},
+         "east"},
+        {"tie keeps the first, reversed",
+         {city("west", "West", 0, -1), city("east", "East", 0, 1)},
+         GeoPoint{0, 0},
+         "west"},
+        {"same place twice", {city("a", "A", 1, 1), city("b", "B", 1, 1)}, GeoPoint{1, 1}, "a"},
+        {"entries without both coordinates are skipped",
+         {city("nolon", "NoLon", 0, std::nullopt), city("far", "Far", 10, 10)},
+         GeoPoint{0, 0},
+         "far"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir caseDir;
+        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        if (!c.catalogue.isEmpty()) caseStore.saveCatalog(c.catalogue);
+        CityCatalog caseCatalog(caseStore, network);
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.nearestCity(c.location)).code, c.code) << c.what;
+    }
+}
+
+TEST_F(CatalogTest, CatalogueWithoutCoordinatesGivesTheBuiltInJakarta) {
+    writeCatalog({city("sby2", "Surabaya", std::nullopt, std::nullopt, {"surabaya"}),
+                  city("mdn2", "Medan", std::nullopt, std::nullopt, {"medan"})});
+    EXPECT_EQ(QCoro::waitFor(catalog.nearestCity(GeoPoint{3.59, 98.67})),
+              CityCatalog::builtInTable().first());
+}
+
+TEST_F(CatalogTest, SavedFileUsedAsIsAndKeptForTheProcess) {
+    const QList<CityEntry> saved{city("x1", "Kota Satu", 1, 2, {"satu"}),
+                                 city("x2", "Dua", std::nullopt, std::nullopt, {})};
+    writeCatalog(saved);
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), saved);
+    QFile::remove(catalogPath());
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), saved) << "loaded once per process";
+}
+
+TEST_F(CatalogTest, UnusableFilesFallBackWithoutWritingWhenNoServiceIsConfigured) {
+    const QByteArray files[] = {
+        "[]",
+        "not json",
+        R"({"code":"jkt"})",
+        R"([{"code":"jkt","name":"Jakarta","aliases":[]},{"code":"bks","name":"Bekasi"}])",
+        R"([{"code":"jkt","name":"Jakarta","aliases":[],"lat":"-6.2"}])",
+    };
+    for (const QByteArray& bytes : files) {
+        QTemporaryDir caseDir;
+        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        storage::writeFileAtomically(caseStore.filePath("city-catalog.json"), bytes);
+        EXPECT_EQ(caseStore.loadCatalog().value_or(QList<CityEntry>{}), QList<CityEntry>{})
+            << bytes.constData();
+        CityCatalog caseCatalog(caseStore, network);
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), CityCatalog::builtInTable()) << bytes.constData();
+        EXPECT_EQ(storage::readFile(caseStore.filePath("city-catalog.json")), bytes) << "left as it was";
+    }
+}
+
+TEST_F(CatalogTest, CatalogueFileFormat) {
+    writeCatalog({city("jkt", "Jakarta", -6.2088, 106.8456, {"jakarta pusat"}),
+                  city("new", "Baru", std::nullopt, std::nullopt, {})});
+    const auto bytes = storage::readFile(catalogPath());
+    ASSERT_TRUE(bytes);
+    EXPECT_FALSE(bytes->contains('\n')) << "compact";
+    const QJsonArray array = QJsonDocument::fromJson(*bytes).array();
+    ASSERT_EQ(array.size(), 2);
+    EXPECT_EQ(array[0].toObject(), (QJsonObject{{"code", "jkt"},
+                                                {"name", "Jakarta"},
+                                                {"lat", -6.2088},
+                                                {"lon", 106.8456},
+                                                {"aliases", QJsonArray{"jakarta pusat"}}}));
+    EXPECT_EQ(array[1].toObject().keys(), (QStringList{"aliases", "code", "name"}))
+        << "absent coordinates left out";
+
+    // Unknown keys and null coordinates are read as absent.
+    storage::writeFileAtomically(
+        catalogPath(), R"([{"code":"a","name":"A","aliases":["x"],"lat":null,"extra":true,"lon":3}])");
+    EXPECT_EQ(store.loadCatalog(), (QList<CityEntry>{city("a", "A", std::nullopt, 3, {"x"})}));
+}
+
+namespace {
+
+const QByteArray kCityPage = "<form><select id=\"kota\">\n"
+                             "<option value=\"\">-- Pilih --</option>\n"
+                             "<option value=\"bks\">Kota Bekasi</option>\n"
+                             "<option value=\"jkt\">DKI Jakarta</option>\n"
+                             "<option value=\"kbgr\">Kabupaten Bogor</option>\n"
+                             "<option value=\"../../secret\">Luar</option>\n"
+                             "<option value=\"tsk\">Tasikmalaya</option>\n"
+                             "<option value=\"bks\">Kota&nbsp;Bekasi &amp; Sekitarnya</option>\n"
+                             "</select></form>";
+
+/// A catalogue pointed at a loopback city page.
+class RemoteCatalogTest : public CatalogTest {
+protected:
+    void serve(int status, QByteArray body) {
+        server.setHandler([status, body](const test::LoopbackServer::Request&) {
+            return test::LoopbackServer::Reply{status, body};
+        });
+    }
+
+    test::LoopbackServer server;
+    test::ScopedEnv serviceUrl{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
+};
+
+} // namespace
+
+TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
+    for (const char* file : {static_cast<const char*>(nullptr), "[]"}) {
+        QTemporaryDir caseDir;
+        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        if (file) storage::writeFileAtomically(caseStore.filePath("city-catalog.json"), file);
+        CityCatalog caseCatalog(caseStore, network);
+        serve(200, kCityPage);
+        server.clearRequests();
+
+        const auto list = QCoro::waitFor(caseCatalog.entries());
+        const QString what = file ? "file []" : "no file";
+        ASSERT_EQ(server.requests().size(), 1) << what.toStdString();
+        const auto request = server.requests().first();
+        EXPECT_EQ(request.method, "GET");
+        EXPECT_EQ(request.target, "/adzan/") << "the base page, no query";
+        EXPECT_FALSE(request.header("User-Agent").toLower().contains("lumora")) << "no headers of our own";
+        EXPECT_TRUE(request.header("Accept").isEmpty() || request.header("Accept") == "*/*");
+
+        QHash<QString, CityEntry> byCode;
+        for (const auto& e : list)
+            byCode.insert(e.code, e);
+        EXPECT_EQ(QSet<QString>(byCode.keyBegin(), byCode.keyEnd()),
+                  (QSet<QString>{"bks", "jkt", "kbgr", "tsk"}))
+            << "unsafe and empty codes skipped, the repeated code once";
+        EXPECT_EQ(byCode["bks"].name, "Kota Bekasi & Sekitarnya") << "the later option wins";
+        EXPECT_EQ(byCode["bks"].lat, -6.2383) << "joined by code";
+        EXPECT_TRUE(byCode["bks"].aliases.contains("kota bekasi"));
+        EXPECT_EQ(byCode["kbgr"].lat, -6.5944) << "joined by name";
+        EXPECT_TRUE(byCode["jkt"].aliases.contains("jakarta utara"));
+        EXPECT_FALSE(byCode["tsk"].lat.has_value());
+
+        EXPECT_EQ(caseStore.loadCatalog(), list) << "saved in the order returned";
+
+        // The saved file serves the next run without a request.
+        server.clearRequests();
+        CityCatalog nextRun(caseStore, network);
+        EXPECT_EQ(QCoro::waitFor(nextRun.entries()), list);
+        EXPECT_TRUE(server.requests().isEmpty());
+
+        // The fetched catalogue drives matching and the nearest city.
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.match("Kabupaten Bogor"))->code, "kbgr");
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.match("Bekasi"))->code, "bks");
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.nearestCity(GeoPoint{-6.6, 106.8})).code, "kbgr");
+    }
+}
+
+TEST_F(RemoteCatalogTest, ExistingFileIsUsedWithoutARequest) {
+    const QList<CityEntry> saved{city("x1", "Satu", 1, 2, {"satu"})};
+    writeCatalog(saved);
+    serve(200, kCityPage);
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), saved);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(RemoteCatalogTest, PageWithoutCitiesSavesTheBuiltInTable) {
+    serve(404, "<h1>Not Found</h1>");
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), CityCatalog::builtInTable());
+    EXPECT_EQ(store.loadCatalog(), CityCatalog::builtInTable());
+}
+
+TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
+    // A port that was just closed refuses the connection.
+    quint16 closedPort = 0;
+    {
+        test::LoopbackServer gone;
+        closedPort = gone.port();
+    }
+    const std::optional<QByteArray> urls[] = {
+        QByteArray("http://127.0.0.1:") + QByteArray::number(closedPort) + "/adzan/",
+        QByteArray(""),
+        std::nullopt,
+    };
+    for (const auto& url : urls) {
+        test::ScopedEnv env("LUMORA_SCHEDULE_URL", url);
+        QTemporaryDir caseDir;
+        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        CityCatalog caseCatalog(caseStore, network);
+        EXPECT_FALSE(QCoro::waitFor(caseCatalog.fetchRemoteCatalog())) << url.value_or("(unset)").constData();
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), CityCatalog::builtInTable());
+        EXPECT_FALSE(QFile::exists(caseStore.filePath("city-catalog.json")))
+            << url.value_or("(unset)").constData();
+    }
+}
