@@ -1,0 +1,173 @@
+#include "support/loopback_server.h"
+
+#include <QHostAddress>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace lumora::test {
+
+QByteArray LoopbackServer::Request::header(const QByteArray& name) const {
+    for (const auto& [key, value] : headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
+    return {};
+}
+
+struct LoopbackServer::Shared {
+    mutable QMutex mutex;
+    Handler handler;
+    QList<Request> requests;
+    quint16 port = 0;
+};
+
+namespace {
+
+LoopbackServer::Reply notFound(const LoopbackServer::Request&) {
+    return {.status = 404, .body = {}};
+}
+
+QByteArray reasonPhrase(int status) {
+    switch (status) {
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+/// The request line and headers from a complete head (everything before the blank line).
+LoopbackServer::Request parseHead(const QByteArray& head) {
+    LoopbackServer::Request request;
+    const QList<QByteArray> lines = head.split('\n');
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    request.method = first.value(0);
+    request.target = first.value(1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0) continue;
+        request.headers.append({line.left(colon).trimmed(), line.mid(colon + 1).trimmed()});
+    }
+    return request;
+}
+
+} // namespace
+
+// The server and its sockets are created, used and destroyed inside run(), so they all belong to this thread.
+class LoopbackServer::Thread : public QThread {
+public:
+    explicit Thread(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
+
+    void waitUntilListening() { m_ready.acquire(); }
+
+protected:
+    void run() override {
+        QTcpServer server;
+        if (server.listen(QHostAddress::LocalHost, 0)) {
+            QMutexLocker lock(&m_shared->mutex);
+            m_shared->port = server.serverPort();
+        }
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
+            while (QTcpSocket* socket = server.nextPendingConnection())
+                serve(socket);
+        });
+        m_ready.release();
+        exec();
+    }
+
+private:
+    void serve(QTcpSocket* socket) {
+        struct Incoming {
+            QByteArray head;
+            bool done = false; // later bytes (a request body) are ignored
+        };
+        auto incoming = std::make_shared<Incoming>();
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, incoming] {
+            const QByteArray bytes = socket->readAll();
+            if (incoming->done) return;
+            incoming->head.append(bytes);
+            const qsizetype end = incoming->head.indexOf("\r\n\r\n");
+            if (end < 0) return;
+            incoming->done = true;
+            answer(socket, parseHead(incoming->head.left(end)));
+        });
+    }
+
+    void answer(QTcpSocket* socket, const Request& request) {
+        Handler handler;
+        {
+            QMutexLocker lock(&m_shared->mutex);
+            m_shared->requests.append(request);
+            handler = m_shared->handler;
+        }
+        const Reply reply = handler ? handler(request) : notFound(request);
+        if (reply.never) return;
+        QByteArray out =
+            "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+        if (!reply.contentType.isEmpty()) out += "Content-Type: " + reply.contentType + "\r\n";
+        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        out += "Connection: close\r\n\r\n";
+        socket->write(out);
+        socket->write(reply.body);
+        socket->disconnectFromHost(); // closes once everything written has gone out
+    }
+
+    std::shared_ptr<Shared> m_shared;
+    QSemaphore m_ready;
+};
+
+LoopbackServer::LoopbackServer() : m_shared(std::make_shared<Shared>()) {
+    m_shared->handler = notFound;
+    m_thread = std::make_unique<Thread>(m_shared);
+    m_thread->start();
+    m_thread->waitUntilListening();
+}
+
+LoopbackServer::~LoopbackServer() {
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void LoopbackServer::setHandler(Handler h) {
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->handler = h ? std::move(h) : Handler(notFound);
+}
+
+QUrl LoopbackServer::baseUrl() const {
+    return QUrl(QStringLiteral("http://127.0.0.1:%1/adzan/").arg(port()));
+}
+
+quint16 LoopbackServer::port() const {
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->port;
+}
+
+QList<LoopbackServer::Request> LoopbackServer::requests() const {
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->requests;
+}
+
+void LoopbackServer::clearRequests() {
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->requests.clear();
+}
+
+} // namespace lumora::test

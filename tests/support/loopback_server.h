@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+namespace lumora::test {
+
+/// A small HTTP/1.1 service on 127.0.0.1 for tests: answers each request from a handler and records it.
+/// It serves on its own thread, so a test may block (waitForFinished, QCoro::waitFor) while it answers.
+/// Every answer carries Content-Length and "Connection: close"; one request per connection.
+class LoopbackServer {
+public:
+    struct Request {
+        QByteArray method;
+        QByteArray target; ///< path and query exactly as sent
+        QList<std::pair<QByteArray, QByteArray>> headers;
+        /// The first header of that name, compared case-insensitively; empty when absent.
+        QByteArray header(const QByteArray& name) const;
+    };
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "text/html; charset=utf-8";
+        bool never = false; ///< accept and read the request, never answer
+    };
+    /// Called on the server's thread, once per request.
+    using Handler = std::function<Reply(const Request&)>;
+
+    LoopbackServer();
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    /// Thread-safe; the default handler answers 404 with an empty body.
+    void setHandler(Handler h);
+    /// http://127.0.0.1:<port>/adzan/
+    QUrl baseUrl() const;
+    quint16 port() const;
+    /// Every request so far, in arrival order.
+    QList<Request> requests() const;
+    void clearRequests();
+
+private:
+    class Thread;
+    struct Shared;
+    std::shared_ptr<Shared> m_shared;
+    std::unique_ptr<Thread> m_thread;
+};
+
+} // namespace lumora::test
