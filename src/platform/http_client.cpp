@@ -16,10 +16,14 @@ QCoro::Task<Result<HttpResponse>> httpGet(QNetworkAccessManager& nam, QUrl url, 
     if (!url.isValid() || url.scheme().isEmpty()) co_return R::fail(QStringLiteral("invalid address"));
 
     QNetworkRequest request(url);
-    for (const auto& [name, value] : options.headers) request.setRawHeader(name, value);
+    for (const auto& [name, value] : options.headers)
+        request.setRawHeader(name, value);
     if (options.timeout.count() > 0) request.setTransferTimeout(static_cast<int>(options.timeout.count()));
 
-    std::unique_ptr<QNetworkReply> reply(nam.get(request));
+    // The coroutine resumes inside the reply's finished signal (an abort or a time-out included), so the
+    // reply must not be destroyed before that emission has unwound.
+    const auto later = [](QNetworkReply* r) { r->deleteLater(); };
+    std::unique_ptr<QNetworkReply, decltype(later)> reply(nam.get(request), later);
     auto tooLarge = std::make_shared<bool>(false);
     if (options.maxBytes > 0) {
         QPointer<QNetworkReply> guard(reply.get());

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/instant.h"
+#include "model/prayer_schedule.h"
+#include "model/result.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <qcoro/qcorotask.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class QNetworkAccessManager;
+
+namespace lumora {
+
+/// One day's record as found in a page: key to text value.
+using PrayerRow = QMap<QString, QString>;
+
+/// The day a row describes, if it has a readable date of `month` ("yyyy-MM") and all six times.
+std::optional<PrayerDay> toPrayerDay(const PrayerRow& row, const QString& cityCode, const QString& month);
+/// The time stored under `key` (compared with the row's keys lower-cased), cut to hours and minutes.
+std::optional<QString> parsePrayerTime(const PrayerRow& row, const QString& key);
+
+/// Obtains a city's month from the schedule service and reads the service's answers (JSON, XML or an HTML
+/// table).
+class PrayerSource {
+public:
+    static constexpr std::chrono::milliseconds kRequestTimeout{20'000};
+    static constexpr qint64 kMaxBodyBytes = 4 * 1024 * 1024;
+    static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
+    static constexpr const char* kDefaultUserAgent = "Mozilla/5.0 (Macintosh) lumoraMac/1.0";
+
+    /// `network` and the source itself must outlive every load they start; the time-out is per request.
+    PrayerSource(QNetworkAccessManager& network, QString userAgent,
+                 std::chrono::milliseconds requestTimeout = kRequestTimeout);
+
+    /// Sent as "User-Agent".
+    QString userAgent;
+
+    /// The month holding `month` for `cityCode`: the first of the service's seven address forms whose answer
+    /// yields a day, else an empty month. Never fails; with no base URL configured nothing is requested.
+    QCoro::Task<PrayerMonthCache> loadMonthDetailed(QString cityCode, Instant month) const;
+
+    /// Reads one answer. Fails only when a JSON body is malformed; no usable rows is an empty month.
+    static Result<PrayerMonthCache> parse(const QString& body, const QString& cityCode, const QString& month);
+
+    static Result<PrayerMonthCache> parseJSON(const QString& body, const QString& cityCode,
+                                              const QString& month);
+    static Result<PrayerMonthCache> parseXML(const QString& body, const QString& cityCode,
+                                             const QString& month);
+    static PrayerMonthCache parseHTML(const QString& body, const QString& cityCode, const QString& month);
+
+    /// Every record of a JSON document that passes the row test, at any depth, a record's own members
+    /// included.
+    static QList<PrayerRow> extractJSONDays(const QJsonValue& value);
+    /// Whether the keys, lower-cased, name a date and at least one prayer time.
+    static bool looksLikePrayerRow(const QStringList& keys);
+    static bool looksLikePrayerRow(const QJsonObject& object) { return looksLikePrayerRow(object.keys()); }
+    static bool looksLikePrayerRow(const PrayerRow& row) { return looksLikePrayerRow(row.keys()); }
+    /// The text a non-text JSON value is stored as in a row.
+    static QString jsonText(const QJsonValue& value);
+
+    /// The seven addresses for one city and month key, in the order they are tried.
+    static QStringList monthAddresses(const QString& baseUrl, const QString& cityCode,
+                                      const QString& monthKey);
+
+private:
+    QCoro::Task<Result<QString>> fetch(QString address) const;
+
+    QNetworkAccessManager* m_network;
+    std::chrono::milliseconds m_requestTimeout;
+};
+
+} // namespace lumora

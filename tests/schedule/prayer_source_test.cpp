@@ -1,0 +1,205 @@
+#include "schedule/prayer_source.h"
+
+#include "model/date_helpers.h"
+#include "schedule_bodies.h"
+#include "support/loopback_server.h"
+#include "support/printers.h"
+#include "support/temp_home.h"
+
+#include <QNetworkAccessManager>
+
+#include <qcoro/qcorotask.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace lumora;
+using namespace lumora::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Reply = LoopbackServer::Reply;
+using Request = LoopbackServer::Request;
+
+const QByteArray kSwitches[] = {
+    "&export=json", "&export=xml", "&format=json", "&format=xml", "&output=json", "&output=xml", ""};
+
+Instant jakarta(int y, int mo, int d, int h = 12, int mi = 0, int s = 0) {
+    return *DateHelpers::fromCivil({y, mo, d, h, mi, s});
+}
+
+/// The format switch a request carried (empty for the plain page).
+QByteArray switchOf(const Request& r) {
+    const qsizetype month = r.target.indexOf("&month=");
+    const qsizetype next = r.target.indexOf('&', month + 1);
+    return next < 0 ? QByteArray() : r.target.mid(next);
+}
+
+Reply reply(int status, const QString& body) {
+    Reply r;
+    r.status = status;
+    r.body = body.toUtf8();
+    return r;
+}
+
+/// Answers `body` for one format switch and `otherwise` for the rest.
+LoopbackServer::Handler only(const QByteArray& formatSwitch, Reply answer, Reply otherwise = reply(404, {})) {
+    return [=](const Request& r) { return switchOf(r) == formatSwitch ? answer : otherwise; };
+}
+
+class PrayerSourceFetch : public ::testing::Test {
+protected:
+    PrayerMonthCache load(const QString& code, Instant month, std::chrono::milliseconds timeout = 1s) {
+        const PrayerSource source(nam, "Lumora-Test/1.0 (Linux)", timeout);
+        return QCoro::waitFor(source.loadMonthDetailed(code, month));
+    }
+    QList<QByteArray> targets() const {
+        QList<QByteArray> out;
+        for (const Request& r : server.requests())
+            out.append(r.target);
+        return out;
+    }
+
+    LoopbackServer server;
+    QNetworkAccessManager nam;
+    ScopedEnv baseUrl{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
+    const Instant may = jakarta(2024, 5, 15);
+};
+
+} // namespace
+
+TEST_F(PrayerSourceFetch, TriesTheSevenAddressesInOrderWithExactlyTheTwoHeaders) {
+    const PrayerMonthCache month = load("jakarta", may);
+    EXPECT_EQ(month, (PrayerMonthCache{"jakarta", "2024-05", {}}));
+
+    QList<QByteArray> expected;
+    for (const QByteArray& s : kSwitches)
+        expected.append("/adzan/?city=jakarta&month=2024-05" + s);
+    EXPECT_EQ(targets(), expected);
+    for (const Request& r : server.requests()) {
+        EXPECT_EQ(r.method, "GET");
+        EXPECT_EQ(r.header("User-Agent"), "Lumora-Test/1.0 (Linux)");
+        EXPECT_EQ(r.header("Accept"), "text/html,application/json,application/xml;q=0.9,*/*;q=0.8");
+        EXPECT_EQ(r.header("Cookie"), "");
+    }
+}
+
+TEST_F(PrayerSourceFetch, StopsAtTheFirstAnswerWithDays) {
+    struct Case {
+        const char* what;
+        LoopbackServer::Handler handler;
+        qsizetype requests;
+        QString firstSubuh;
+    } cases[] = {
+        {"a service honouring &export=json", only("&export=json", reply(200, jsonMonth("2024-05", 31))), 1,
+         "04:35"},
+        // The earlier answers are read and hold days of another month or none at all.
+        {"a service honouring only &format=xml",
+         only("&format=xml", reply(200, xmlMonth("2024-05", 31)), reply(200, jsonMonth("2024-04", 30))), 4,
+         "04:35"},
+        {"only the plain page",
+         only("", reply(200, htmlMonthPage("2024-05", 31)), reply(200, "<html></html>")), 7, "04:11"},
+        {"an error page with days",
+         only("&export=json", reply(404, jsonMonth("2024-05", 2)), reply(500, "error")), 1, "04:35"},
+        {"invalid UTF-8 is replaced",
+         only("&export=xml",
+              [] {
+                  Reply r = reply(200, jsonMonth("2024-05", 3));
+                  r.body.replace("\"04:35\"", "\"04:35\xff\xfe\"");
+                  return r;
+              }()),
+         2, QString("04:35") + QChar(0xFFFD) + QChar(0xFFFD)},
+    };
+    for (const Case& c : cases) {
+        server.clearRequests();
+        server.setHandler(c.handler);
+        const PrayerMonthCache month = load("jakarta", may);
+        EXPECT_EQ(server.requests().size(), c.requests) << c.what;
+        EXPECT_EQ(month.cityCode, "jakarta") << c.what;
+        EXPECT_EQ(month.month, "2024-05") << c.what;
+        ASSERT_FALSE(month.days.isEmpty()) << c.what;
+        EXPECT_EQ(month.days.first().date, "2024-05-01") << c.what;
+        EXPECT_EQ(month.days.first().slots.first().time, c.firstSubuh) << c.what;
+    }
+}
+
+TEST_F(PrayerSourceFetch, TheMonthKeyComesFromTheLocalDate) {
+    struct Case {
+        Instant at;
+        QByteArray month;
+    } cases[] = {
+        {jakarta(2024, 5, 31, 23, 59, 59), "2024-05"}, // already June in some zones, still May here
+        {jakarta(2024, 6, 1, 0, 0, 1), "2024-06"},     // still May in UTC
+        {jakarta(2024, 12, 31, 23, 30), "2024-12"},
+    };
+    for (const Case& c : cases) {
+        server.clearRequests();
+        server.setHandler(only("&export=json", reply(200, jsonMonth(QString::fromLatin1(c.month), 1))));
+        const PrayerMonthCache month = load("jakarta", c.at);
+        EXPECT_EQ(month.month, c.month);
+        EXPECT_EQ(month.days.size(), 1) << c.month.constData();
+        EXPECT_EQ(targets(), QList<QByteArray>{"/adzan/?city=jakarta&month=" + c.month + "&export=json"});
+    }
+}
+
+TEST_F(PrayerSourceFetch, UnsafeCityCodesAreNeverSent) {
+    server.setHandler([](const Request&) { return reply(200, jsonMonth("2024-05", 31)); });
+    for (const QString& code :
+         QStringList{"jakarta&month=2024-06", "a/b", "../etc", "..", ".", "", "kota bekasi", "kota?x=1",
+                     "jak#1", QString("bandung") + QChar(0x00E9)}) {
+        const PrayerMonthCache month = load(code, may);
+        EXPECT_EQ(month, (PrayerMonthCache{code, "2024-05", {}})) << code.toStdString();
+    }
+    EXPECT_EQ(targets(), QList<QByteArray>{});
+
+    load("kota-bekasi_2.x", may);
+    EXPECT_EQ(targets(), QList<QByteArray>{"/adzan/?city=kota-bekasi_2.x&month=2024-05&export=json"});
+}
+
+TEST_F(PrayerSourceFetch, NoBaseUrlMeansNoRequest) {
+    server.setHandler([](const Request&) { return reply(200, jsonMonth("2024-05", 31)); });
+    const ScopedEnv none("LUMORA_SCHEDULE_URL", QByteArray());
+    EXPECT_EQ(load("jakarta", may), (PrayerMonthCache{"jakarta", "2024-05", {}}));
+    EXPECT_EQ(targets(), QList<QByteArray>{});
+}
+
+TEST_F(PrayerSourceFetch, AnOversizedBodyFailsThatAttempt) {
+    QString huge = jsonMonth("2024-05", 31, "\"04:00\"");
+    huge.insert(1, QString(int(PrayerSource::kMaxBodyBytes), u' '));
+    server.setHandler([&](const Request& r) {
+        return switchOf(r) == "&export=json" ? reply(200, huge) : reply(200, jsonMonth("2024-05", 31));
+    });
+    const PrayerMonthCache month = load("jakarta", may);
+    EXPECT_EQ(server.requests().size(), 2);
+    ASSERT_EQ(month.days.size(), 31);
+    EXPECT_EQ(month.days.first().slots.first().time, "04:35");
+}
+
+// The product waits 20 s per request; a shorter time-out here shows the loop moving on after each one.
+TEST_F(PrayerSourceFetch, ASilentServerRunsIntoTheTimeOut) {
+    Reply silent;
+    silent.never = true;
+    server.setHandler(only("&export=json", silent, reply(200, jsonMonth("2024-05", 31))));
+    EXPECT_EQ(load("jakarta", may, 500ms).days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 2);
+
+    server.clearRequests();
+    server.setHandler([silent](const Request&) { return silent; });
+    EXPECT_EQ(load("jakarta", may, 150ms), (PrayerMonthCache{"jakarta", "2024-05", {}}));
+    EXPECT_EQ(server.requests().size(), 7);
+}
+
+// Refused connections fail at once: with the product's 20 s time-out this finishes well inside the test
+// limit.
+TEST_F(PrayerSourceFetch, NoListenerGivesTheEmptyMonth) {
+    QUrl closed;
+    {
+        LoopbackServer gone;
+        closed = gone.baseUrl();
+    }
+    const ScopedEnv dead("LUMORA_SCHEDULE_URL", closed.toString().toUtf8());
+    EXPECT_EQ(load("jakarta", may, PrayerSource::kRequestTimeout),
+              (PrayerMonthCache{"jakarta", "2024-05", {}}));
+}
