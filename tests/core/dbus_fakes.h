@@ -38,4 +38,14 @@ public Q_SLOTS:
     }
 };
 
+/// Receives the widget reload signal.
+class ReloadListener : public QObject {
+    Q_OBJECT
+public:
+    QStringList kinds;
+
+public Q_SLOTS:
+    void reload(const QString& kind) { kinds.append(kind); }
+};
+
 } // namespace lumora::test

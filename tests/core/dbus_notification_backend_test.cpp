@@ -1,4 +1,5 @@
 #include "core/prayer_notifications.h"
+#include "core/widget_reload.h"
 #include "model/date_helpers.h"
 #include "platform/linux/dbus_notification_backend.h"
 
@@ -183,4 +184,20 @@ TEST(DbusNotificationBackend, AvailableWithAConnectedBusUnlessSwitchedOff) {
                                   std::make_unique<DbusNotificationBackend>(c.bus, std::nullopt, nullptr));
         EXPECT_EQ(center.isAvailable(), c.available);
     }
+}
+
+TEST(WidgetReload, EmitsTheReloadSignalWithTheKind) {
+    LUMORA_REQUIRE_PRIVATE_BUS();
+    const QString name = QStringLiteral("widget-host");
+    QDBusConnection host = QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+    test::ReloadListener listener;
+    ASSERT_TRUE(host.connect(QString(), WidgetReload::kPath, WidgetReload::kInterface, WidgetReload::kMember,
+                             &listener, SLOT(reload(QString))));
+
+    EXPECT_TRUE(WidgetReload::reloadTimelines());
+    EXPECT_TRUE(test::spinUntil([&] { return !listener.kinds.isEmpty(); }));
+    EXPECT_EQ(listener.kinds, QStringList{"lumoraWidget"});
+    EXPECT_FALSE(
+        WidgetReload::reloadTimelines("lumoraWidget", QDBusConnection(QStringLiteral("never-connected"))));
+    QDBusConnection::disconnectFromBus(name);
 }
