@@ -1,0 +1,129 @@
+#include "widget_snapshot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace lumora {
+
+namespace {
+
+// The widget host links this file but nothing of the app's storage code, so the folder rule lives here too;
+// it must name the same folder as the app's data folder.
+QString snapshotFolder() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty()) base = QDir::tempPath();
+    const QString folder = base + QStringLiteral("/LumoraMac");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+Result<std::optional<PrayerDay>> optionalDay(const QJsonObject& o, const char* key) {
+    using R = Result<std::optional<PrayerDay>>;
+    const auto it = o.constFind(QLatin1String(key));
+    if (it == o.constEnd() || it->isNull()) return R::ok(std::nullopt);
+    auto day = PrayerDay::fromJson(*it);
+    if (!day) return R::fail(day.error());
+    return R::ok(std::move(day).value());
+}
+
+} // namespace
+
+QJsonObject WidgetSnapshot::toJson() const {
+    QJsonObject o{{QStringLiteral("cityName"), cityName},
+                  {QStringLiteral("cityCode"), cityCode},
+                  {QStringLiteral("statusText"), statusText},
+                  {QStringLiteral("savedAt"), savedAt.seconds}};
+    if (todayDay) o.insert(QStringLiteral("todayDay"), todayDay->toJson());
+    if (tomorrowDay) o.insert(QStringLiteral("tomorrowDay"), tomorrowDay->toJson());
+    return o;
+}
+
+std::optional<QByteArray> WidgetSnapshot::toJsonBytes() const {
+    // JSON has no NaN or infinity; Qt would write null, which then fails to read back.
+    if (!std::isfinite(savedAt.seconds)) return std::nullopt;
+    return json::compact(toJson());
+}
+
+Result<WidgetSnapshot> WidgetSnapshot::fromJson(const QJsonValue& v) {
+    using R = Result<WidgetSnapshot>;
+    auto o = json::object(v, "snapshot");
+    if (!o) return R::fail(o.error());
+    auto cityName = json::requiredString(*o, "cityName");
+    if (!cityName) return R::fail(cityName.error());
+    auto cityCode = json::requiredString(*o, "cityCode");
+    if (!cityCode) return R::fail(cityCode.error());
+    auto today = optionalDay(*o, "todayDay");
+    if (!today) return R::fail(today.error());
+    auto tomorrow = optionalDay(*o, "tomorrowDay");
+    if (!tomorrow) return R::fail(tomorrow.error());
+    auto status = json::requiredString(*o, "statusText");
+    if (!status) return R::fail(status.error());
+    auto savedAt = json::requiredNumber(*o, "savedAt");
+    if (!savedAt) return R::fail(savedAt.error());
+    return R::ok(WidgetSnapshot{*cityName, *cityCode, *today, *tomorrow, *status, Instant{*savedAt}});
+}
+
+Result<WidgetSnapshot> WidgetSnapshot::fromJsonBytes(const QByteArray& bytes) {
+    auto value = json::parse(bytes);
+    if (!value) return Result<WidgetSnapshot>::fail(value.error());
+    return fromJson(*value);
+}
+
+WidgetSnapshot WidgetSnapshot::fromState(const AppState& state, Instant now) {
+    return WidgetSnapshot{state.cityName,    state.cityCode,   state.todayDay,
+                          state.tomorrowDay, state.statusText, now};
+}
+
+WidgetSnapshot WidgetSnapshot::fallback(Instant now) {
+    return WidgetSnapshot{QStringLiteral("JAKARTA"),
+                          QStringLiteral("jkt"),
+                          std::nullopt,
+                          std::nullopt,
+                          StateTexts::kLoading,
+                          now};
+}
+
+namespace WidgetSnapshotStore {
+
+QString url() {
+    return snapshotFolder() + QStringLiteral("/widget-snapshot.json");
+}
+
+bool write(const WidgetSnapshot& snapshot) {
+    const std::optional<QByteArray> bytes = snapshot.toJsonBytes();
+    if (!bytes) return false;
+    QSaveFile f(url());
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    if (f.write(*bytes) != bytes->size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+WidgetSnapshot read(Instant now) {
+    QFile f(url());
+    if (!f.open(QIODevice::ReadOnly)) return WidgetSnapshot::fallback(now);
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) return WidgetSnapshot::fallback(now);
+    auto snapshot = WidgetSnapshot::fromJsonBytes(bytes);
+    if (!snapshot) return WidgetSnapshot::fallback(now);
+    return std::move(snapshot).value();
+}
+
+} // namespace WidgetSnapshotStore
+
+} // namespace lumora
+
+std::size_t qHash(const lumora::WidgetSnapshot& s, std::size_t seed) noexcept {
+    seed = qHashMulti(seed, s.cityName, s.cityCode, s.statusText, s.savedAt.seconds, s.todayDay.has_value(),
+                      s.tomorrowDay.has_value());
+    if (s.todayDay) seed = qHash(*s.todayDay, seed);
+    if (s.tomorrowDay) seed = qHash(*s.tomorrowDay, seed);
+    return seed;
+}

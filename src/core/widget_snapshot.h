@@ -1,0 +1,55 @@
+#pragma once
+
+#include "model/app_state.h"
+#include "model/instant.h"
+#include "model/prayer_schedule.h"
+#include "model/result.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace lumora {
+
+/// What the widget draws from: the schedule the app holds, written by the app and read by the widget host.
+struct WidgetSnapshot {
+    QString cityName;
+    QString cityCode;
+    std::optional<PrayerDay> todayDay;
+    std::optional<PrayerDay> tomorrowDay;
+    QString statusText;
+    Instant savedAt;
+
+    bool operator==(const WidgetSnapshot&) const = default;
+
+    /// Absent days are left out; `savedAt` is seconds since 2001.
+    QJsonObject toJson() const;
+    /// The document the store writes; none when it cannot be encoded (a non-finite `savedAt`).
+    std::optional<QByteArray> toJsonBytes() const;
+    /// Days may be absent or null; the four other keys are required.
+    static Result<WidgetSnapshot> fromJson(const QJsonValue& json);
+    static Result<WidgetSnapshot> fromJsonBytes(const QByteArray& bytes);
+
+    static WidgetSnapshot fromState(const AppState& state, Instant now);
+    /// Shown when there is no readable snapshot: Jakarta, no days, "Memuat jadwal...".
+    static WidgetSnapshot fallback(Instant now);
+};
+
+namespace WidgetSnapshotStore {
+
+/// $XDG_DATA_HOME/LumoraMac/widget-snapshot.json (the temp folder stands in when there is no data location);
+/// the folder is created if missing. Never fails.
+QString url();
+/// Replaces the file whole, so a reader sees the old or the new snapshot and never a mixture. False when
+/// nothing was written; the old file then stays.
+bool write(const WidgetSnapshot& snapshot);
+/// The stored snapshot, or the fallback snapshot made at `now` when there is none that reads.
+WidgetSnapshot read(Instant now);
+
+} // namespace WidgetSnapshotStore
+
+} // namespace lumora
+
+std::size_t qHash(const lumora::WidgetSnapshot& s, std::size_t seed = 0) noexcept;

@@ -1,0 +1,113 @@
+#include "notification_center.h"
+
+#include "model/date_helpers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumora {
+
+namespace {
+// A request is delivered only while its own minute lasts.
+constexpr double kMinute = 60.0;
+} // namespace
+
+QString soundName(NotificationSound sound) {
+    switch (sound) {
+    case NotificationSound::takbir:
+        return QStringLiteral("takbir");
+    case NotificationSound::standard:
+        return QStringLiteral("default");
+    case NotificationSound::none:
+        break;
+    }
+    return QStringLiteral("none");
+}
+
+NotificationTrigger NotificationTrigger::at(Instant t) {
+    const CivilTime c = DateHelpers::civil(t);
+    return NotificationTrigger{c.year, c.month, c.day, c.hour, c.minute};
+}
+
+std::optional<Instant> NotificationTrigger::instant() const {
+    return DateHelpers::fromCivil(CivilTime{year, month, day, hour, minute, 0});
+}
+
+bool notificationsEnabledByEnvironment() {
+    return qgetenv("LUMORA_NOTIFICATIONS") != "off";
+}
+
+NotificationCenter::NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend,
+                                       QObject* parent)
+    : QObject(parent), m_clock(clock), m_backend(std::move(backend)) {
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &NotificationCenter::check);
+}
+
+NotificationCenter::~NotificationCenter() = default;
+
+bool NotificationCenter::isAvailable() const {
+    return notificationsEnabledByEnvironment() && m_backend && m_backend->isAvailable();
+}
+
+void NotificationCenter::add(const NotificationRequest& request) {
+    m_pending.removeIf([&](const Entry& e) { return e.request.identifier == request.identifier; });
+    const std::optional<Instant> fireAt = request.trigger.instant();
+    if (fireAt && m_clock.now() < *fireAt) m_pending.append(Entry{request, *fireAt});
+    arm();
+}
+
+void NotificationCenter::removeAllPending() {
+    m_pending.clear();
+    arm();
+}
+
+QList<NotificationRequest> NotificationCenter::pendingRequests() const {
+    QList<NotificationRequest> out;
+    out.reserve(m_pending.size());
+    for (const Entry& e : m_pending)
+        out.append(e.request);
+    return out;
+}
+
+void NotificationCenter::clockChanged() {
+    check();
+}
+
+void NotificationCenter::check() {
+    const Instant now = m_clock.now();
+    QList<Entry> due;
+    m_pending.removeIf([&](const Entry& e) {
+        if (e.fireAt > now) return false;
+        due.append(e);
+        return true;
+    });
+    std::stable_sort(due.begin(), due.end(),
+                     [](const Entry& a, const Entry& b) { return a.fireAt < b.fireAt; });
+    // Arm before delivering, so that a backend which re-enters the centre finds a consistent state.
+    arm();
+    for (const Entry& e : due)
+        if (now - e.fireAt < kMinute) m_backend->deliver(e.request);
+}
+
+void NotificationCenter::arm() {
+    m_armedDelay = nextDelay();
+    if (m_armedDelay)
+        m_timer.start(*m_armedDelay);
+    else
+        m_timer.stop();
+}
+
+std::optional<std::chrono::milliseconds> NotificationCenter::nextDelay() const {
+    if (m_pending.isEmpty()) return std::nullopt;
+    const auto earliest =
+        std::min_element(m_pending.begin(), m_pending.end(),
+                         [](const Entry& a, const Entry& b) { return a.fireAt < b.fireAt; });
+    const double seconds = earliest->fireAt - m_clock.now();
+    // Rounded up so the timer never wakes a hair early and spins.
+    const double ms = std::clamp(std::ceil(seconds * 1000.0), 0.0, static_cast<double>(kMaxSleep.count()));
+    return std::chrono::milliseconds(static_cast<qint64>(ms));
+}
+
+} // namespace lumora
