@@ -7,11 +7,13 @@
 namespace lumora::cli {
 
 std::optional<Instant> parseLocalIso(const QString& text) {
-    static const QRegularExpression re(QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2})(?::(\d{2}))?$)"));
+    static const QRegularExpression re(
+        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2})(?::(\d{2}))?$)"));
     const auto m = re.match(text.trimmed());
     if (!m.hasMatch()) return std::nullopt;
-    return DateHelpers::fromCivil(CivilTime{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
-                                            m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()});
+    return DateHelpers::fromCivil(CivilTime{m.captured(1).toInt(), m.captured(2).toInt(),
+                                            m.captured(3).toInt(), m.captured(4).toInt(),
+                                            m.captured(5).toInt(), m.captured(6).toInt()});
 }
 
 QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
@@ -20,7 +22,8 @@ QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
                   {QStringLiteral("mode"), rawValue(display.mode)},
                   {QStringLiteral("phase"), rawValue(display.phase(now))},
                   {QStringLiteral("secondaryText"), display.secondaryText(now)}};
-    if (display.countdownTarget) o.insert(QStringLiteral("countdownTarget"), display.countdownTarget->seconds);
+    if (display.countdownTarget)
+        o.insert(QStringLiteral("countdownTarget"), display.countdownTarget->seconds);
     return o;
 }
 
@@ -32,7 +35,8 @@ QString todayText(const AppState& state, const std::optional<PrayerDisplayState>
     if (!hijri.isEmpty()) dates += QStringLiteral(" / ") + hijri;
     out += dates + u'\n';
     if (state.currentDay) {
-        out += u'\n' + state.scheduleLabel + QStringLiteral(" (") + state.currentDay->date + QStringLiteral(")\n");
+        out += u'\n' + state.scheduleLabel + QStringLiteral(" (") + state.currentDay->date +
+               QStringLiteral(")\n");
         for (const PrayerSlot& slot : state.currentDay->slots) {
             const auto at = DateHelpers::makeDate(state.currentDay->date, slot.time);
             const bool featured = display && at && display->prayer == slot.name && display->dateTime == *at;
@@ -50,7 +54,40 @@ QString monthText(const PrayerMonthCache& month) {
     QString out = month.cityCode + u' ' + month.month + u'\n';
     for (const PrayerDay& day : month.days) {
         out += day.date;
-        for (const PrayerSlot& slot : day.slots) out += u' ' + rawValue(slot.name) + u'=' + slot.time;
+        for (const PrayerSlot& slot : day.slots)
+            out += u' ' + rawValue(slot.name) + u'=' + slot.time;
+        out += u'\n';
+    }
+    return out;
+}
+
+QString fireAtText(const NotificationTrigger& trigger) {
+    // The trigger is already the local calendar minute; formatting its fields avoids a round trip through an
+    // instant.
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d", trigger.year, trigger.month, trigger.day,
+                             trigger.hour, trigger.minute);
+}
+
+QJsonArray remindersJson(const QList<NotificationRequest>& requests) {
+    QJsonArray out;
+    for (const NotificationRequest& r : requests)
+        out.append(QJsonObject{{QStringLiteral("identifier"), r.identifier},
+                               {QStringLiteral("title"), r.title},
+                               {QStringLiteral("body"), r.body},
+                               {QStringLiteral("sound"), soundName(r.sound)},
+                               {QStringLiteral("fireAt"), fireAtText(r.trigger)}});
+    return out;
+}
+
+QString remindersText(const QList<NotificationRequest>& requests, Instant now) {
+    if (requests.isEmpty()) return QStringLiteral("Tidak ada pengingat.\n");
+    QString out;
+    for (const NotificationRequest& r : requests) {
+        out += fireAtText(r.trigger) + QStringLiteral("  ") +
+               (u'[' + soundName(r.sound) + u']').leftJustified(9) + QStringLiteral("  ") + r.title;
+        if (!r.body.isEmpty()) out += QStringLiteral(": ") + r.body;
+        const auto at = r.trigger.instant();
+        if (at && *at <= now) out += QStringLiteral("  (lewat)");
         out += u'\n';
     }
     return out;

@@ -2,8 +2,11 @@
 
 #include "model/app_state.h"
 #include "model/prayer_display.h"
+#include "platform/notification_center.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -16,11 +19,21 @@ std::optional<Instant> parseLocalIso(const QString& text);
 /// {"prayer", "dateTime", "mode", "countdownTarget"?, "phase", "secondaryText"} at `now`.
 QJsonObject displayJson(const PrayerDisplayState& display, Instant now);
 
-/// The day at a glance for a terminal: city, dates, the listed day's times with the featured one marked, and the
-/// countdown line.
+/// The day at a glance for a terminal: city, dates, the listed day's times with the featured one marked, and
+/// the countdown line.
 QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now);
 
 /// One line per day: the date and the six times.
 QString monthText(const PrayerMonthCache& month);
+
+/// The local minute a request fires, "yyyy-MM-dd HH:mm".
+QString fireAtText(const NotificationTrigger& trigger);
+
+/// [{"identifier", "title", "body", "sound", "fireAt"}] in the given order.
+QJsonArray remindersJson(const QList<NotificationRequest>& requests);
+
+/// One line per request: when it fires, its sound, title and body; requests whose minute has begun by `now`
+/// are marked, as they would never fire.
+QString remindersText(const QList<NotificationRequest>& requests, Instant now);
 
 } // namespace lumora::cli

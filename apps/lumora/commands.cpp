@@ -2,6 +2,7 @@
 
 #include "cli_output.h"
 
+#include "core/prayer_notifications.h"
 #include "core/prayer_repository.h"
 #include "model/date_helpers.h"
 #include "places/city_catalog.h"
@@ -43,8 +44,9 @@ int fail(const QString& message, int status = kUsageError) {
 
 void printJson(const QJsonValue& value) {
     const QByteArray bytes = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
-                             : value.isObject() ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented)
-                                                : (value.isNull() ? QByteArray("null\n") : QByteArray());
+                             : value.isObject()
+                                 ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented)
+                                 : (value.isNull() ? QByteArray("null\n") : QByteArray());
     out() << QString::fromUtf8(bytes);
     out().flush();
 }
@@ -77,10 +79,14 @@ Options parseOptions(const QStringList& args, const QStringList& valued) {
                 return o;
             }
             const QString value = args[++i];
-            if (name == u"at") o.at = value;
-            else if (name == u"city") o.city = value;
-            else if (name == u"month") o.month = value;
-            else if (name == u"source") o.source = value;
+            if (name == u"at")
+                o.at = value;
+            else if (name == u"city")
+                o.city = value;
+            else if (name == u"month")
+                o.month = value;
+            else if (name == u"source")
+                o.source = value;
         } else {
             o.positionals << a;
         }
@@ -92,10 +98,11 @@ Options parseOptions(const QStringList& args, const QStringList& valued) {
 class Session {
 public:
     explicit Session(Instant clockStart, bool manual)
-        : m_manual(clockStart), m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
+        : m_manual(clockStart),
+          m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
           m_store(storage::dataFolder(), Settings(), m_clock), m_catalog(m_store, m_network),
-          m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)), m_catalog,
-                       m_store, m_clock) {}
+          m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)),
+                       m_catalog, m_store, m_clock) {}
 
     const Clock& clock() const { return m_clock; }
     VeskStore& store() { return m_store; }
@@ -105,10 +112,12 @@ public:
 
     /// The location the app would use now: a fixed one, else the last fix of the past day, else Jakarta.
     GeoPoint location() {
-        const auto configured = m_store.settings().text(QString::fromLatin1(LocationService::kFixedLocationKey));
+        const auto configured =
+            m_store.settings().text(QString::fromLatin1(LocationService::kFixedLocationKey));
         if (const auto fixed = fixedLocationFrom(configured)) return *fixed;
         // The service restores the cached fix or falls back on construction; no fix is requested here.
-        LocationService service(std::make_unique<FixedLocationProvider>(LocationService::fallbackLocation()), m_store);
+        LocationService service(std::make_unique<FixedLocationProvider>(LocationService::fallbackLocation()),
+                                m_store);
         return service.currentLocation().value_or(LocationService::fallbackLocation());
     }
 
@@ -131,16 +140,31 @@ std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
     return std::make_unique<Session>(*at, true);
 }
 
+/// The state `today` and `reminders` show: a full load at the app's current location.
+struct LoadedState {
+    AppState state;
+    Instant now;
+};
+
+LoadedState loadTodayState(Session& session) {
+    AppState state = QCoro::waitFor(session.repository().loadState(session.location()));
+    return LoadedState{std::move(state), session.clock().now()};
+}
+
+int statusFor(const AppState& state) {
+    return state.todayDay || state.tomorrowDay ? 0 : 1;
+}
+
 int today(const QStringList& args) {
     const Options o = parseOptions(args, {QStringLiteral("at")});
     if (!o.error.isEmpty()) return fail(o.error);
-    if (!o.positionals.isEmpty()) return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
+    if (!o.positionals.isEmpty())
+        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
     QString error;
     auto session = makeSession(o, &error);
     if (!session) return fail(error);
 
-    const AppState state = QCoro::waitFor(session->repository().loadState(session->location()));
-    const Instant now = session->clock().now();
+    const auto [state, now] = loadTodayState(*session);
     const auto display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
     if (o.json) {
         printJson(QJsonObject{{QStringLiteral("state"), state.toJson()},
@@ -149,13 +173,45 @@ int today(const QStringList& args) {
     } else {
         out() << todayText(state, display, now);
     }
-    return state.todayDay || state.tomorrowDay ? 0 : 1;
+    return statusFor(state);
+}
+
+int reminders(const QStringList& args) {
+    const Options o = parseOptions(args, {QStringLiteral("at")});
+    if (!o.error.isEmpty()) return fail(o.error);
+    if (!o.positionals.isEmpty())
+        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
+    QString error;
+    auto session = makeSession(o, &error);
+    if (!session) return fail(error);
+
+    const auto [state, now] = loadTodayState(*session);
+    const QList<NotificationRequest> requests = planNotifications(state);
+    if (o.json) {
+        printJson(remindersJson(requests));
+    } else {
+        out() << remindersText(requests, now);
+        if (requests.isEmpty()) out() << state.statusText << '\n';
+    }
+    return statusFor(state);
+}
+
+std::optional<MonthSource> monthSourceFrom(const QString& text) {
+    if (text == u"auto") return MonthSource::automatic;
+    if (text == u"cache") return MonthSource::cache;
+    if (text == u"service") return MonthSource::service;
+    if (text == u"hisab") return MonthSource::hisab;
+    return std::nullopt;
 }
 
 int month(const QStringList& args) {
     const Options o = parseOptions(args, {QStringLiteral("at"), QStringLiteral("source")});
     if (!o.error.isEmpty()) return fail(o.error);
     if (o.positionals.size() > 2) return fail(QStringLiteral("terlalu banyak argumen"));
+    const auto source = monthSourceFrom(o.source.value_or(QStringLiteral("auto")));
+    if (!source)
+        return fail(
+            QStringLiteral("sumber tidak dikenal: %1 (auto, cache, service atau hisab)").arg(*o.source));
     QString error;
     auto session = makeSession(o, &error);
     if (!session) return fail(error);
@@ -163,9 +219,12 @@ int month(const QStringList& args) {
     // A YYYY-MM argument is the month; anything else names the city.
     std::optional<QString> cityQuery, monthArg;
     for (const QString& p : o.positionals) {
-        if (!monthArg && QRegularExpression(QStringLiteral(R"(^\d{4}-\d{2}$)")).match(p).hasMatch()) monthArg = p;
-        else if (!cityQuery) cityQuery = p;
-        else return fail(QStringLiteral("argumen tidak dikenal: %1").arg(p));
+        if (!monthArg && QRegularExpression(QStringLiteral(R"(^\d{4}-\d{2}$)")).match(p).hasMatch())
+            monthArg = p;
+        else if (!cityQuery)
+            cityQuery = p;
+        else
+            return fail(QStringLiteral("argumen tidak dikenal: %1").arg(p));
     }
 
     Instant monthStart = DateHelpers::startOfMonth(session->clock().now());
@@ -176,18 +235,22 @@ int month(const QStringList& args) {
         monthStart = *parsed;
     }
 
+    const GeoPoint location = session->location();
     CityEntry city;
     if (cityQuery) {
         const auto found = QCoro::waitFor(session->catalog().match(*cityQuery));
         if (!found) return fail(QStringLiteral("kota tidak ditemukan: %1").arg(*cityQuery), 1);
         city = *found;
     } else {
-        city = QCoro::waitFor(session->catalog().nearestCity(session->location()));
+        city = QCoro::waitFor(session->catalog().nearestCity(location));
     }
 
-    const PrayerMonthCache m = QCoro::waitFor(session->repository().ensureMonth(city.code, monthStart));
-    if (o.json) printJson(m.toJson());
-    else out() << monthText(m);
+    const PrayerMonthCache m =
+        QCoro::waitFor(session->repository().month(city, monthStart, *source, location));
+    if (o.json)
+        printJson(m.toJson());
+    else
+        out() << monthText(m);
     return m.days.isEmpty() ? 1 : 0;
 }
 
@@ -197,7 +260,8 @@ int parse(const QStringList& args) {
     if (o.positionals.size() != 1 || !o.city || !o.month)
         return fail(QStringLiteral("pemakaian: lumora parse FILE --city CODE --month YYYY-MM"));
     QFile file(o.positionals.first());
-    if (!file.open(QIODevice::ReadOnly)) return fail(QStringLiteral("tidak dapat membaca %1").arg(file.fileName()));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("tidak dapat membaca %1").arg(file.fileName()));
     const QString body = QString::fromUtf8(file.readAll());
     const auto parsed = PrayerSource::parse(body, *o.city, *o.month);
     if (!parsed) return fail(parsed.error(), 2);
@@ -216,17 +280,22 @@ int cities(const QStringList& args) {
         const QList<CityEntry> all = QCoro::waitFor(session->catalog().entries());
         if (o.json) {
             QJsonArray arr;
-            for (const CityEntry& c : all) arr.append(c.toJson());
+            for (const CityEntry& c : all)
+                arr.append(c.toJson());
             printJson(arr);
         } else {
-            for (const CityEntry& c : all) out() << c.code.leftJustified(8) << c.name << '\n';
+            for (const CityEntry& c : all)
+                out() << c.code.leftJustified(8) << c.name << '\n';
         }
         return 0;
     }
     const auto found = QCoro::waitFor(session->catalog().match(o.positionals.first()));
-    if (o.json) printJson(found ? QJsonValue(found->toJson()) : QJsonValue(QJsonValue::Null));
-    else if (found) out() << found->code.leftJustified(8) << found->name << '\n';
-    else err() << "lumora: kota tidak ditemukan: " << o.positionals.first() << Qt::endl;
+    if (o.json)
+        printJson(found ? QJsonValue(found->toJson()) : QJsonValue(QJsonValue::Null));
+    else if (found)
+        out() << found->code.leftJustified(8) << found->name << '\n';
+    else
+        err() << "lumora: kota tidak ditemukan: " << o.positionals.first() << Qt::endl;
     return found ? 0 : 1;
 }
 
@@ -236,7 +305,10 @@ void printUsage(QTextStream& s) {
     s << "Pemakaian: lumora <perintah> [pilihan]\n"
          "\n"
          "  today [--json] [--at WAKTU]          jadwal hari ini dan hitung mundur\n"
-         "  month [KOTA] [YYYY-MM] [--json]      jadwal satu bulan\n"
+         "  reminders [--json] [--at WAKTU]      pengingat yang akan dijadwalkan, dengan waktunya\n"
+         "  month [KOTA] [YYYY-MM] [--json] [--at WAKTU] [--source SUMBER]\n"
+         "                                       jadwal satu bulan; SUMBER: auto (bawaan), cache,\n"
+         "                                       service atau hisab\n"
          "  parse FILE --city KODE --month YYYY-MM\n"
          "                                       membaca jawaban layanan jadwal yang tersimpan\n"
          "  cities [KUERI] [--json]              daftar kota, atau kota yang cocok\n"
@@ -253,14 +325,18 @@ int run(const QStringList& args) {
     const QString command = args.first();
     const QStringList rest = args.mid(1);
     int status;
-    if (command == u"today") status = today(rest);
-    else if (command == u"month") status = month(rest);
-    else if (command == u"parse") status = parse(rest);
-    else if (command == u"cities") status = cities(rest);
-    else {
-        printUsage(err());
-        status = fail(QStringLiteral("perintah tidak dikenal: %1").arg(command));
-    }
+    if (command == u"today")
+        status = today(rest);
+    else if (command == u"reminders")
+        status = reminders(rest);
+    else if (command == u"month")
+        status = month(rest);
+    else if (command == u"parse")
+        status = parse(rest);
+    else if (command == u"cities")
+        status = cities(rest);
+    else
+        status = fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora help)").arg(command));
     out().flush();
     return status;
 }
