@@ -5,7 +5,6 @@
 #include "places/city_catalog.h"
 #include "places/vesk_store.h"
 
-#include <QGeoCoordinate>
 
 namespace lumora {
 
@@ -130,12 +129,11 @@ CityEntry PrayerRepository::cachedResolvedCity(const std::optional<GeoPoint>& lo
     const QList<CityEntry> entries = m_store.loadCatalog().value_or(QList<CityEntry>{});
     if (entries.isEmpty()) return fallbackJakarta();
     if (location) {
-        const QGeoCoordinate here(location->latitude, location->longitude);
         const CityEntry* best = nullptr;
         double bestDistance = 0;
         for (const CityEntry& e : entries) {
             if (!e.lat || !e.lon) continue;
-            const double d = here.distanceTo(QGeoCoordinate(*e.lat, *e.lon));
+            const double d = CityCatalog::distanceMetres(*location, GeoPoint{*e.lat, *e.lon});
             if (!best || d < bestDistance) {
                 best = &e;
                 bestDistance = d;

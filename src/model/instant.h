@@ -1,6 +1,8 @@
 #pragma once
 
+#ifndef Q_MOC_RUN // moc 6.4 cannot parse <compare>
 #include <compare>
+#endif
 #include <cstddef>
 #include <functional>
 

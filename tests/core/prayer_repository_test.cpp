@@ -1,0 +1,217 @@
+#include "core/prayer_repository.h"
+
+#include "model/date_helpers.h"
+#include "places/cached_month_envelope.h"
+#include "places/city_catalog.h"
+#include "places/vesk_store.h"
+#include "schedule/schedule_bodies.h"
+#include "support/loopback_server.h"
+#include "support/printers.h"
+#include "support/temp_home.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+using namespace lumora;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double kDay = 86400;
+const GeoPoint kJakartaPoint{-6.2088, 106.8456};
+
+int daysIn(const QString& key) {
+    const Instant first = *DateHelpers::fromCivil(CivilTime{key.left(4).toInt(), key.mid(5).toInt(), 1, 0, 0, 0});
+    return static_cast<int>(std::lround((*DateHelpers::addMonths(first, 1) - first) / kDay));
+}
+
+/// A whole month as the repository stores it, every subuh at `subuh`.
+PrayerMonthCache storedMonth(const QString& code, const QString& key, const QString& subuh) {
+    PrayerMonthCache m{code, key, {}};
+    for (int d = 1; d <= daysIn(key); ++d)
+        m.days.append(PrayerDay{code, code, test::dayOf(key, d),
+                                {{PrayerName::subuh, subuh}, {PrayerName::syuruq, "05:50"},
+                                 {PrayerName::dhuhur, "11:52"}, {PrayerName::ashar, "15:13"},
+                                 {PrayerName::maghrib, "17:46"}, {PrayerName::isya, "18:58"}}});
+    return m;
+}
+
+class Repository : public ::testing::Test {
+protected:
+    Repository() {
+        server.setHandler([this](const test::LoopbackServer::Request& r) { return answer(r); });
+    }
+
+    // The service answers JSON months (subuh 04:35) for "&export=json" and nothing else; `serviceHasDays`
+    // switches it to answering every month query with no days.
+    test::LoopbackServer::Reply answer(const test::LoopbackServer::Request& r) {
+        const QUrlQuery q(QUrl::fromEncoded(r.target).query());
+        if (!q.hasQueryItem("month")) return {404, {}};
+        if (!serviceHasDays || q.queryItemValue("export") != "json") return {200, "[]"};
+        const QString key = q.queryItemValue("month");
+        return {200, test::jsonMonth(key, daysIn(key)).toUtf8()};
+    }
+
+    int monthRequests() const {
+        int n = 0;
+        for (const auto& r : server.requests()) n += r.target.contains("month=");
+        return n;
+    }
+
+    QString monthPath(const QString& code, const QString& key) const {
+        return home.dataFolder() + "/month-" + code + "-" + key + ".json";
+    }
+    void saveAged(const PrayerMonthCache& m, double age) {
+        storage::writeFileAtomically(monthPath(m.cityCode, m.month),
+                                     json::compact(CachedMonthEnvelope{clock.now() - age, m}.toJson()));
+    }
+    void saveCatalog(const QList<CityEntry>& entries) { store.saveCatalog(entries); }
+
+    AppState load(std::optional<GeoPoint> location = kJakartaPoint) {
+        return QCoro::waitFor(repository.loadState(location));
+    }
+
+    test::TempHome home;
+    test::LoopbackServer server;
+    test::ScopedEnv url{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
+    bool serviceHasDays = true;
+    ManualClock clock{*DateHelpers::makeDate("2026-03-07", "12:00")};
+    QNetworkAccessManager network;
+    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
+    CityCatalog catalog{store, network};
+    PrayerRepository repository{PrayerSource(network, "test-agent", 2000ms), catalog, store, clock};
+};
+
+} // namespace
+
+TEST_F(Repository, FirstLoadFetchesBothMonthsThenTheFilesServe) {
+    const AppState first = load();
+    ASSERT_TRUE(first.todayDay);
+    EXPECT_EQ(first.todayDay->date, "2026-03-07");
+    EXPECT_EQ(first.statusText, "Lokasi terdeteksi: Jakarta");
+    EXPECT_EQ(monthRequests(), 2);
+    EXPECT_TRUE(QFile::exists(monthPath("jkt", "2026-03")));
+    EXPECT_TRUE(QFile::exists(monthPath("jkt", "2026-04")));
+
+    clock.advance(6 * kDay);
+    const AppState second = load();
+    EXPECT_EQ(monthRequests(), 2) << "fresh files make no request";
+    EXPECT_EQ(second.todayDay->date, "2026-03-13");
+}
+
+TEST_F(Repository, MonthAgeDecidesBetweenFileAndService) {
+    struct Case {
+        const char* name;
+        double age;
+        const char* subuh; // 04:01 comes from the file, 04:35 from the service
+        int requests;
+    } cases[] = {
+        {"six days old", 6 * kDay, "04:01", 0},
+        {"eight days old", 8 * kDay, "04:35", 1},
+        {"saved in the future", -2 * kDay, "04:01", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.clearRequests();
+        saveAged(storedMonth("jkt", "2026-03", "04:01"), c.age);
+        const PrayerMonthCache m = QCoro::waitFor(repository.ensureMonth("jkt", clock.now()));
+        ASSERT_FALSE(m.days.isEmpty());
+        EXPECT_EQ(m.days.first().slots.first().time, c.subuh);
+        EXPECT_EQ(monthRequests(), c.requests);
+    }
+}
+
+TEST_F(Repository, EmptyServiceAnswerWritesNothingAndKeepsNoStaleFile) {
+    serviceHasDays = false;
+    saveAged(storedMonth("jkt", "2026-03", "04:01"), 9 * kDay);
+    const PrayerMonthCache m = QCoro::waitFor(repository.ensureMonth("jkt", clock.now()));
+    EXPECT_TRUE(m.days.isEmpty());
+    EXPECT_EQ(m.month, "2026-03");
+    EXPECT_EQ(monthRequests(), 7);
+    EXPECT_FALSE(QFile::exists(monthPath("jkt", "2026-03")));
+}
+
+TEST_F(Repository, CachedStateOnTheLastDayWithoutNextMonthHasNoTomorrow) {
+    clock.set(*DateHelpers::makeDate("2026-03-31", "20:00"));
+    saveAged(storedMonth("jkt", "2026-03", "04:01"), kDay);
+    const auto s = QCoro::waitFor(repository.cachedState(kJakartaPoint));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->todayDay->date, "2026-03-31");
+    EXPECT_FALSE(s->tomorrowDay);
+    EXPECT_FALSE(s->nextPrayer);
+    EXPECT_EQ(monthRequests(), 0);
+}
+
+TEST_F(Repository, CityWithoutNetwork) {
+    const CityEntry bareJakarta{"jkt", "DKI Jakarta", {}, {}, {}};
+    const CityEntry bandung{"bdg", "Bandung", -6.9175, 107.6191, {}};
+    const CityEntry jakartaByName{"x1", "Kota Jakarta Pusat", {}, {}, {}};
+    struct Case {
+        const char* name;
+        QList<CityEntry> catalogue;
+        std::optional<GeoPoint> location;
+        QString code;
+    } cases[] = {
+        {"no catalogue file", {}, kJakartaPoint, "jkt"},
+        {"entries without coordinates, found by code", {bandung, bareJakarta}, std::nullopt, "jkt"},
+        {"found by name", {jakartaByName}, std::nullopt, "x1"},
+        {"no coordinates to compare", {bareJakarta}, GeoPoint{-6.9, 107.6}, "jkt"},
+        {"nearest with coordinates", {bareJakarta, bandung}, GeoPoint{-6.9, 107.6}, "bdg"},
+        {"nothing like Jakarta", {CityEntry{"mdn", "Medan", {}, {}, {}}}, std::nullopt, "jkt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        storage::removeFile(home.dataFolder() + "/city-catalog.json");
+        if (!c.catalogue.isEmpty()) saveCatalog(c.catalogue);
+        EXPECT_EQ(repository.cachedResolvedCity(c.location).code, c.code);
+    }
+}
+
+TEST_F(Repository, SeedFallsBackToJakartasSavedMonth) {
+    saveCatalog(CityCatalog::builtInTable());
+    store.saveLocation(CachedLocation{-6.9175, 107.6191, clock.now() - 10 * kDay}); // Bandung, age plays no part
+    saveAged(storedMonth("jkt", "2026-03", "04:01"), kDay);
+    const auto s = repository.seedInitialState();
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->cityCode, "jkt");
+    EXPECT_EQ(s->todayDay->slots.first().time, "04:01");
+    EXPECT_EQ(s->statusText, "Lokasi terdeteksi: Jakarta");
+    EXPECT_EQ(monthRequests(), 0);
+}
+
+TEST_F(Repository, ComputedTimesOnlyWhenNeitherDayCanBeHad) {
+    serviceHasDays = false;
+    const AppState computed = load();
+    ASSERT_TRUE(computed.todayDay && computed.tomorrowDay);
+    EXPECT_EQ(computed.statusText, "Jadwal hisab: Jakarta");
+    EXPECT_EQ(computed.todayDay->cityName, "Jakarta");
+    EXPECT_EQ(computed.todayDay->slots.size(), 6);
+    EXPECT_FALSE(QFile::exists(monthPath("jkt", "2026-03"))) << "computed months are never written";
+    EXPECT_FALSE(QFile::exists(monthPath("jkt", "2026-04")));
+
+    // The disk-only states compute too, so a first start without network shows times at once.
+    EXPECT_EQ(repository.seedInitialState()->statusText, "Jadwal hisab: Jakarta");
+    EXPECT_EQ(QCoro::waitFor(repository.cachedState(kJakartaPoint))->statusText, "Jadwal hisab: Jakarta");
+
+    {
+        test::ScopedEnv off("LUMORA_HISAB", "off");
+        const AppState failed = load();
+        EXPECT_EQ(failed.statusText, "Gagal memuat jadwal untuk Jakarta");
+        EXPECT_FALSE(failed.todayDay || failed.tomorrowDay || failed.nextPrayer);
+        EXPECT_EQ(repository.seedInitialState(), std::nullopt);
+        EXPECT_EQ(QCoro::waitFor(repository.cachedState(kJakartaPoint)), std::nullopt);
+    }
+
+    // With only tomorrow saved (today's month missing), the saved day wins over computing.
+    clock.set(*DateHelpers::makeDate("2026-03-31", "12:00"));
+    saveAged(storedMonth("jkt", "2026-04", "04:01"), kDay);
+    const AppState saved = load();
+    EXPECT_FALSE(saved.todayDay);
+    ASSERT_TRUE(saved.tomorrowDay);
+    EXPECT_EQ(saved.tomorrowDay->slots.first().time, "04:01");
+    EXPECT_EQ(saved.statusText, "Lokasi terdeteksi: Jakarta");
+}
