@@ -320,7 +320,7 @@ int run(const QStringList& args) {
     if (args.isEmpty() || args.first() == u"help" || args.first() == u"--help" || args.first() == u"-h") {
         printUsage(out());
         out().flush();
-        return args.isEmpty() ? kUsageError : 0;
+        return 0;
     }
     const QString command = args.first();
     const QStringList rest = args.mid(1);
