@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
 # What `make run` passes to lumora; until the tray app exists, the day's schedule.
-ARGS ?= today
+ARGS ?= today --watch
 
 .PHONY: deps configure build test run bench fuzz format clean
 

@@ -7,9 +7,15 @@ using namespace lumora;
 
 namespace {
 PrayerDay day(const QString& date) {
-    return PrayerDay{"jkt", "Jakarta", date,
-                     {{PrayerName::subuh, "04:38"}, {PrayerName::syuruq, "05:50"}, {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"}, {PrayerName::maghrib, "18:08"}, {PrayerName::isya, "19:17"}}};
+    return PrayerDay{"jkt",
+                     "Jakarta",
+                     date,
+                     {{PrayerName::subuh, "04:38"},
+                      {PrayerName::syuruq, "05:50"},
+                      {PrayerName::dhuhur, "12:01"},
+                      {PrayerName::ashar, "15:12"},
+                      {PrayerName::maghrib, "18:08"},
+                      {PrayerName::isya, "19:17"}}};
 }
 } // namespace
 

@@ -27,7 +27,8 @@ QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
     return o;
 }
 
-QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now) {
+QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now,
+                  bool withCountdown) {
     QString out;
     out += state.cityName + QStringLiteral(" (") + state.cityCode + QStringLiteral(")\n");
     QString dates = state.todayLabel;
@@ -45,7 +46,8 @@ QString todayText(const AppState& state, const std::optional<PrayerDisplayState>
         }
     }
     out += u'\n';
-    if (display) out += displayName(display->prayer) + u' ' + display->secondaryText(now) + u'\n';
+    if (display && withCountdown)
+        out += displayName(display->prayer) + u' ' + display->secondaryText(now) + u'\n';
     out += state.statusText + u'\n';
     return out;
 }

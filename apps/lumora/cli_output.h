@@ -21,7 +21,9 @@ QJsonObject displayJson(const PrayerDisplayState& display, Instant now);
 
 /// The day at a glance for a terminal: city, dates, the listed day's times with the featured one marked, and
 /// the countdown line.
-QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now);
+/// `withCountdown` false leaves the countdown line out, for a caller that draws it live.
+QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now,
+                  bool withCountdown = true);
 
 /// One line per day: the date and the six times.
 QString monthText(const PrayerMonthCache& month);

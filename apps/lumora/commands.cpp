@@ -12,6 +12,7 @@
 #include "platform/location_provider.h"
 #include "schedule/prayer_source.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +20,12 @@
 #include <QTextStream>
 
 #include <qcoro/qcorotask.h>
+#include <qcoro/qcorotimer.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
 
 #include <memory>
 
@@ -54,6 +61,7 @@ void printJson(const QJsonValue& value) {
 /// Flags and positionals of one subcommand.
 struct Options {
     bool json = false;
+    bool watch = false;
     std::optional<QString> at;
     std::optional<QString> city;
     std::optional<QString> month;
@@ -62,12 +70,14 @@ struct Options {
     QString error;
 };
 
-Options parseOptions(const QStringList& args, const QStringList& valued) {
+Options parseOptions(const QStringList& args, const QStringList& valued, bool watchable = false) {
     Options o;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == u"--json") {
             o.json = true;
+        } else if (watchable && a == u"--watch") {
+            o.watch = true;
         } else if (a.startsWith(u"--")) {
             const QString name = a.mid(2);
             if (!valued.contains(name)) {
@@ -98,13 +108,18 @@ Options parseOptions(const QStringList& args, const QStringList& valued) {
 class Session {
 public:
     explicit Session(Instant clockStart, bool manual)
-        : m_manual(clockStart),
+        : m_start(clockStart), m_manual(clockStart),
           m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
           m_store(storage::dataFolder(), Settings(), m_clock), m_catalog(m_store, m_network),
           m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)),
                        m_catalog, m_store, m_clock) {}
 
     const Clock& clock() const { return m_clock; }
+    /// With `--at`, time runs on from the given moment; otherwise this is the system clock.
+    Instant advance(double elapsedSeconds) {
+        if (&m_clock == &m_manual) m_manual.set(m_start + elapsedSeconds);
+        return m_clock.now();
+    }
     VeskStore& store() { return m_store; }
     CityCatalog& catalog() { return m_catalog; }
     PrayerRepository& repository() { return m_repository; }
@@ -122,6 +137,7 @@ public:
     }
 
 private:
+    Instant m_start;
     ManualClock m_manual;
     const Clock& m_clock;
     QNetworkAccessManager m_network;
@@ -155,14 +171,53 @@ int statusFor(const AppState& state) {
     return state.todayDay || state.tomorrowDay ? 0 : 1;
 }
 
+/// Redraws the countdown line every second until interrupted, reloading the schedule when the day changes.
+QCoro::Task<int> watchToday(Session& session) {
+    const bool terminal = isatty(fileno(stdout));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    LoadedState loaded = loadTodayState(session);
+    // The featured prayer moves during the day, so only the live line names it.
+    out() << todayText(loaded.state, std::nullopt, loaded.now, false) << '\n';
+    QString dayKey = DateHelpers::dateFormatter().format(loaded.now);
+    QString shown;
+    for (;;) {
+        const Instant now = session.advance(static_cast<double>(elapsed.elapsed()) / 1000.0);
+        if (const QString key = DateHelpers::dateFormatter().format(now); key != dayKey) {
+            dayKey = key;
+            loaded = loadTodayState(session);
+            if (terminal) out() << "\r\033[K";
+            out() << '\n' << todayText(loaded.state, std::nullopt, now, false) << '\n';
+            shown.clear();
+        }
+        const auto display = prayerDisplay(now, loaded.state.todayDay, loaded.state.tomorrowDay);
+        const QString line = display ? displayName(display->prayer) + u' ' + display->secondaryText(now)
+                                     : loaded.state.statusText;
+        if (line != shown) {
+            // A terminal gets one line rewritten in place; a pipe gets a line per change.
+            if (terminal)
+                out() << "\r\033[K" << line;
+            else
+                out() << line << '\n';
+            out().flush();
+            shown = line;
+        }
+        const double fraction = now.seconds - std::floor(now.seconds);
+        co_await QCoro::sleepFor(std::chrono::milliseconds(1000 - static_cast<int>(fraction * 1000)));
+    }
+}
+
 int today(const QStringList& args) {
-    const Options o = parseOptions(args, {QStringLiteral("at")});
+    const Options o = parseOptions(args, {QStringLiteral("at")}, true);
+    if (o.watch && o.json) return fail(QStringLiteral("--watch tidak dapat dipakai bersama --json"));
     if (!o.error.isEmpty()) return fail(o.error);
     if (!o.positionals.isEmpty())
         return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
     QString error;
     auto session = makeSession(o, &error);
     if (!session) return fail(error);
+
+    if (o.watch) return QCoro::waitFor(watchToday(*session));
 
     const auto [state, now] = loadTodayState(*session);
     const auto display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
@@ -304,7 +359,9 @@ int cities(const QStringList& args) {
 void printUsage(QTextStream& s) {
     s << "Pemakaian: lumora <perintah> [pilihan]\n"
          "\n"
-         "  today [--json] [--at WAKTU]          jadwal hari ini dan hitung mundur\n"
+         "  today [--json | --watch] [--at WAKTU]\n"
+         "                                       jadwal hari ini dan hitung mundur (--watch: terus "
+         "diperbarui)\n"
          "  reminders [--json] [--at WAKTU]      pengingat yang akan dijadwalkan, dengan waktunya\n"
          "  month [KOTA] [YYYY-MM] [--json] [--at WAKTU] [--source SUMBER]\n"
          "                                       jadwal satu bulan; SUMBER: auto (bawaan), cache,\n"

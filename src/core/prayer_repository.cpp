@@ -5,18 +5,22 @@
 #include "places/city_catalog.h"
 #include "places/vesk_store.h"
 
-
 namespace lumora {
 
 namespace {
 
-bool hasDays(const std::optional<PrayerMonthCache>& m) { return m && !m->days.isEmpty(); }
+bool hasDays(const std::optional<PrayerMonthCache>& m) {
+    return m && !m->days.isEmpty();
+}
 
-QString monthKey(Instant t) { return DateHelpers::monthFormatter().format(t); }
+QString monthKey(Instant t) {
+    return DateHelpers::monthFormatter().format(t);
+}
 
 } // namespace
 
-PrayerRepository::PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock)
+PrayerRepository::PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store,
+                                   const Clock& clock)
     : m_source(std::move(source)), m_catalog(cityCatalog), m_store(store), m_clock(clock) {}
 
 std::pair<Instant, Instant> PrayerRepository::monthsAround(Instant now) const {
@@ -58,8 +62,10 @@ bool PrayerRepository::hisabEnabled() const {
 PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,
                                                  const std::optional<GeoPoint>& location) const {
     GeoPoint at{fallbackJakarta().lat.value(), fallbackJakarta().lon.value()};
-    if (city.lat && city.lon) at = GeoPoint{*city.lat, *city.lon};
-    else if (location) at = *location;
+    if (city.lat && city.lon)
+        at = GeoPoint{*city.lat, *city.lon};
+    else if (location)
+        at = *location;
     return hisab::computeMonth(hisab::Place{at.latitude, at.longitude, 0}, date, city.code, city.name);
 }
 
@@ -80,29 +86,33 @@ QCoro::Task<PrayerMonthCache> PrayerRepository::month(CityEntry city, Instant da
     case MonthSource::cache:
         co_return m_store.cachedMonth(city.code, monthKey(date))
             .value_or(PrayerMonthCache{city.code, monthKey(date), {}});
-    case MonthSource::service: co_return co_await m_source.loadMonthDetailed(city.code, date);
-    case MonthSource::hisab: co_return computedMonth(city, date, location);
-    case MonthSource::automatic: break;
+    case MonthSource::service:
+        co_return co_await m_source.loadMonthDetailed(city.code, date);
+    case MonthSource::hisab:
+        co_return computedMonth(city, date, location);
+    case MonthSource::automatic:
+        break;
     }
     PrayerMonthCache loaded = co_await ensureMonth(city.code, date);
     if (loaded.days.isEmpty() && hisabEnabled()) co_return computedMonth(city, date, location);
     co_return loaded;
 }
 
-std::optional<AppState> PrayerRepository::stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location,
-                                                        Instant now) {
+std::optional<AppState>
+PrayerRepository::stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location, Instant now) {
     const auto [current, next] = monthsAround(now);
     const auto currentLoad = m_store.cachedMonth(city.code, monthKey(current));
     if (!hasDays(currentLoad)) {
         // With nothing on disk, computed times still let a first start without network show a schedule.
         if (!hisabEnabled()) return std::nullopt;
-        return withHisabFallback(buildState(city, PrayerMonthCache{}, PrayerMonthCache{}, location, now), city,
-                                 location, now);
+        return withHisabFallback(buildState(city, PrayerMonthCache{}, PrayerMonthCache{}, location, now),
+                                 city, location, now);
     }
-    // Without the next month the current one stands in; tomorrow is then simply not found across the boundary.
+    // Without the next month the current one stands in; tomorrow is then simply not found across the
+    // boundary.
     const auto nextLoad = m_store.cachedMonth(city.code, monthKey(next));
-    return withHisabFallback(buildState(city, *currentLoad, nextLoad.value_or(*currentLoad), location, now), city,
-                             location, now);
+    return withHisabFallback(buildState(city, *currentLoad, nextLoad.value_or(*currentLoad), location, now),
+                             city, location, now);
 }
 
 QCoro::Task<std::optional<AppState>> PrayerRepository::cachedState(std::optional<GeoPoint> location) {
@@ -113,7 +123,8 @@ QCoro::Task<std::optional<AppState>> PrayerRepository::cachedState(std::optional
 std::optional<AppState> PrayerRepository::seedInitialState() {
     const Instant now = m_clock.now();
     std::optional<GeoPoint> location;
-    if (const auto cached = m_store.cachedLocation()) location = GeoPoint{cached->latitude, cached->longitude};
+    if (const auto cached = m_store.cachedLocation())
+        location = GeoPoint{cached->latitude, cached->longitude};
     CityEntry city = cachedResolvedCity(location);
     const QString key = monthKey(monthsAround(now).first);
     if (!hasDays(m_store.cachedMonth(city.code, key))) {

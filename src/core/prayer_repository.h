@@ -34,11 +34,14 @@ public:
     /// The month holding `date` for `cityCode`: a fresh non-empty month file, else the service (saved when it
     /// has days). Never fails; may be empty.
     QCoro::Task<PrayerMonthCache> ensureMonth(QString cityCode, Instant date);
-    /// The month from one source; `automatic` is what loadState would use (ensureMonth, then hisab when enabled).
+    /// The month from one source; `automatic` is what loadState would use (ensureMonth, then hisab when
+    /// enabled).
     QCoro::Task<PrayerMonthCache> month(CityEntry city, Instant date, MonthSource source,
                                         std::optional<GeoPoint> location);
-    /// A month computed locally for `city` (at its coordinates, else `location`, else Jakarta's). Never written.
-    PrayerMonthCache computedMonth(const CityEntry& city, Instant date, const std::optional<GeoPoint>& location) const;
+    /// A month computed locally for `city` (at its coordinates, else `location`, else Jakarta's). Never
+    /// written.
+    PrayerMonthCache computedMonth(const CityEntry& city, Instant date,
+                                   const std::optional<GeoPoint>& location) const;
     /// False when LUMORA_HISAB or the "hisab" setting is "off".
     bool hisabEnabled() const;
 
@@ -51,7 +54,8 @@ private:
     /// When the built state has neither today nor tomorrow, the state from computed months instead.
     AppState withHisabFallback(AppState built, const CityEntry& city, const std::optional<GeoPoint>& location,
                                Instant now) const;
-    std::optional<AppState> stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location, Instant now);
+    std::optional<AppState> stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location,
+                                          Instant now);
 
     PrayerSource m_source;
     CityCatalog& m_catalog;

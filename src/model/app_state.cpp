@@ -16,16 +16,15 @@ AppState AppState::placeholder() {
 }
 
 QJsonObject AppState::toJson() const {
-    QJsonObject o{{QStringLiteral("cityName"), cityName},
-                  {QStringLiteral("cityCode"), cityCode},
-                  {QStringLiteral("todayLabel"), todayLabel},
-                  {QStringLiteral("scheduleLabel"), scheduleLabel},
-                  {QStringLiteral("statusText"), statusText},
-                  {QStringLiteral("isSyncing"), isSyncing}};
+    QJsonObject o{
+        {QStringLiteral("cityName"), cityName},     {QStringLiteral("cityCode"), cityCode},
+        {QStringLiteral("todayLabel"), todayLabel}, {QStringLiteral("scheduleLabel"), scheduleLabel},
+        {QStringLiteral("statusText"), statusText}, {QStringLiteral("isSyncing"), isSyncing}};
     if (nextPrayer)
-        o.insert(QStringLiteral("nextPrayer"), QJsonObject{{QStringLiteral("name"), rawValue(nextPrayer->name)},
-                                                           {QStringLiteral("dateTime"), nextPrayer->dateTime.seconds},
-                                                           {QStringLiteral("cityName"), nextPrayer->cityName}});
+        o.insert(QStringLiteral("nextPrayer"),
+                 QJsonObject{{QStringLiteral("name"), rawValue(nextPrayer->name)},
+                             {QStringLiteral("dateTime"), nextPrayer->dateTime.seconds},
+                             {QStringLiteral("cityName"), nextPrayer->cityName}});
     if (currentDay) o.insert(QStringLiteral("currentDay"), currentDay->toJson());
     if (todayDay) o.insert(QStringLiteral("todayDay"), todayDay->toJson());
     if (tomorrowDay) o.insert(QStringLiteral("tomorrowDay"), tomorrowDay->toJson());
@@ -40,13 +39,14 @@ QList<PrayerOccurrence> buildOccurrences(const std::optional<PrayerDay>& today,
 std::optional<NextPrayer> findNextPrayer(Instant now, const std::optional<PrayerDay>& today,
                                          const std::optional<PrayerDay>& tomorrow) {
     for (const PrayerOccurrence& o : buildOccurrences(today, tomorrow)) {
-        if (o.dateTime > now) return NextPrayer{o.prayer, o.dateTime, today ? today->cityName : tomorrow->cityName};
+        if (o.dateTime > now)
+            return NextPrayer{o.prayer, o.dateTime, today ? today->cityName : tomorrow->cityName};
     }
     return std::nullopt;
 }
 
-AppState buildState(const CityEntry& city, const PrayerMonthCache& currentLoad, const PrayerMonthCache& nextLoad,
-                    const std::optional<GeoPoint>& location, Instant now) {
+AppState buildState(const CityEntry& city, const PrayerMonthCache& currentLoad,
+                    const PrayerMonthCache& nextLoad, const std::optional<GeoPoint>& location, Instant now) {
     const QString todayKey = DateHelpers::dateFormatter().format(now);
     const std::optional<PrayerDay> today = findDay(currentLoad.days, todayKey);
     const Instant tomorrowMoment = DateHelpers::addDays(now, 1).value_or(now);

@@ -40,7 +40,9 @@ Result<CityEntry> CityEntry::fromJson(const QJsonValue& v) {
     return R::ok(std::move(c));
 }
 
-CityEntry fallbackJakarta() { return CityEntry{"jkt", "Jakarta", -6.2088, 106.8456, {}}; }
+CityEntry fallbackJakarta() {
+    return CityEntry{"jkt", "Jakarta", -6.2088, 106.8456, {}};
+}
 
 } // namespace lumora
 

@@ -41,8 +41,8 @@ struct Shared {
         calendar.reset(greg);
 
         status = U_ZERO_ERROR;
-        hijri.reset(icu::Calendar::createInstance(zone->clone(), icu::Locale("en_US_POSIX@calendar=islamic-umalqura"),
-                                                  status));
+        hijri.reset(icu::Calendar::createInstance(
+            zone->clone(), icu::Locale("en_US_POSIX@calendar=islamic-umalqura"), status));
 
         for (int i = 0; i < 4; ++i) {
             status = U_ZERO_ERROR;
@@ -74,18 +74,22 @@ icu::SimpleDateFormat& localFormatter(DateFormatter::Kind kind) {
     return *slot;
 }
 
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // "yyyy-MM-dd" in its canonical form is by far the common case; reading it directly keeps the per-second
 // display computation cheap. Anything else goes through the formatter.
 std::optional<Instant> parseDay(const QString& s) {
     const bool canonical = s.size() == 10 && s[4] == u'-' && s[7] == u'-' && isAsciiDigit(s[0]) &&
-                           isAsciiDigit(s[1]) && isAsciiDigit(s[2]) && isAsciiDigit(s[3]) && isAsciiDigit(s[5]) &&
-                           isAsciiDigit(s[6]) && isAsciiDigit(s[8]) && isAsciiDigit(s[9]);
+                           isAsciiDigit(s[1]) && isAsciiDigit(s[2]) && isAsciiDigit(s[3]) &&
+                           isAsciiDigit(s[5]) && isAsciiDigit(s[6]) && isAsciiDigit(s[8]) &&
+                           isAsciiDigit(s[9]);
     if (!canonical) return DateHelpers::dateFormatter().parse(s);
     auto num = [&](int from, int len) {
         int v = 0;
-        for (int i = from; i < from + len; ++i) v = v * 10 + (s[i].unicode() - u'0');
+        for (int i = from; i < from + len; ++i)
+            v = v * 10 + (s[i].unicode() - u'0');
         return v;
     };
     return DateHelpers::fromCivil(CivilTime{num(0, 4), num(5, 2), num(8, 2), 0, 0, 0});
@@ -110,11 +114,21 @@ std::optional<Instant> DateFormatter::parse(const QString& text) const {
 
 namespace DateHelpers {
 
-const icu::Locale& posix() { return shared().posix; }
-const icu::Locale& idLocale() { return shared().id; }
-const icu::TimeZone& zone() { return *shared().zone; }
-const icu::Calendar& calendar() { return *shared().calendar; }
-const icu::Calendar& hijriCalendar() { return *shared().hijri; }
+const icu::Locale& posix() {
+    return shared().posix;
+}
+const icu::Locale& idLocale() {
+    return shared().id;
+}
+const icu::TimeZone& zone() {
+    return *shared().zone;
+}
+const icu::Calendar& calendar() {
+    return *shared().calendar;
+}
+const icu::Calendar& hijriCalendar() {
+    return *shared().hijri;
+}
 
 QString zoneId() {
     icu::UnicodeString id;
@@ -140,9 +154,9 @@ const DateFormatter& displayTimeFormatter() {
 }
 
 QString hijriMonthName(int month) {
-    static const char* const names[] = {"Muharram", "Safar",   "Rabiul Awwal", "Rabiul Akhir",
-                                        "Jumadil Awal", "Jumadil Akhir", "Rajab", "Sya'ban",
-                                        "Ramadhan", "Syawal",  "Dzulqaidah",   "Dzulhijjah"};
+    static const char* const names[] = {"Muharram",     "Safar",         "Rabiul Awwal", "Rabiul Akhir",
+                                        "Jumadil Awal", "Jumadil Akhir", "Rajab",        "Sya'ban",
+                                        "Ramadhan",     "Syawal",        "Dzulqaidah",   "Dzulhijjah"};
     if (month < 1 || month > 12) return {};
     return QString::fromLatin1(names[month - 1]);
 }
@@ -211,8 +225,8 @@ CivilTime civil(Instant t) {
 }
 
 std::optional<Instant> fromCivil(const CivilTime& c) {
-    if (c.month < 1 || c.month > 12 || c.day < 1 || c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 ||
-        c.second < 0 || c.second > 59)
+    if (c.month < 1 || c.month > 12 || c.day < 1 || c.hour < 0 || c.hour > 23 || c.minute < 0 ||
+        c.minute > 59 || c.second < 0 || c.second > 59)
         return std::nullopt;
     icu::Calendar& cal = localCalendar();
     UErrorCode status = U_ZERO_ERROR;
@@ -251,8 +265,12 @@ std::optional<Instant> addField(Instant t, UCalendarDateFields field, int amount
 }
 } // namespace
 
-std::optional<Instant> addDays(Instant t, int days) { return addField(t, UCAL_DATE, days); }
-std::optional<Instant> addMonths(Instant t, int months) { return addField(t, UCAL_MONTH, months); }
+std::optional<Instant> addDays(Instant t, int days) {
+    return addField(t, UCAL_DATE, days);
+}
+std::optional<Instant> addMonths(Instant t, int months) {
+    return addField(t, UCAL_MONTH, months);
+}
 
 bool isSameDay(Instant a, Instant b) {
     const CivilTime x = civil(a), y = civil(b);

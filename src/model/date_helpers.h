@@ -29,7 +29,8 @@ struct CivilTime {
     bool operator==(const CivilTime&) const = default;
 };
 
-/// A shared date formatter. Formatting and parsing are safe from any thread: each thread works on its own copy.
+/// A shared date formatter. Formatting and parsing are safe from any thread: each thread works on its own
+/// copy.
 class DateFormatter {
 public:
     enum class Kind { day, month, date, displayTime };

@@ -9,36 +9,46 @@ namespace lumora {
 
 namespace {
 
-constexpr double kDhuhaStart = 900;              // dhuha begins 15 minutes after sunrise
-constexpr double kDhuhaWindowEnd = 900 + 600;    // ...and is featured for 10 minutes
+constexpr double kDhuhaStart = 900;           // dhuha begins 15 minutes after sunrise
+constexpr double kDhuhaWindowEnd = 900 + 600; // ...and is featured for 10 minutes
 constexpr int kRecentlyPassedMinutes = 30;
 
 // Elapsed whole minutes, truncated toward zero.
-int wholeMinutes(double seconds) { return static_cast<int>(std::trunc(seconds / 60.0)); }
+int wholeMinutes(double seconds) {
+    return static_cast<int>(std::trunc(seconds / 60.0));
+}
 
 void appendDay(QList<PrayerOccurrence>& out, const std::optional<PrayerDay>& day) {
     if (!day) return;
     for (const PrayerSlot& slot : day->slots)
-        if (const auto t = DateHelpers::makeDate(day->date, slot.time)) out.append(PrayerOccurrence{slot.name, *t});
+        if (const auto t = DateHelpers::makeDate(day->date, slot.time))
+            out.append(PrayerOccurrence{slot.name, *t});
 }
 
 } // namespace
 
 QString rawValue(PrayerDisplayMode mode) {
     switch (mode) {
-    case PrayerDisplayMode::upcoming: return QStringLiteral("upcoming");
-    case PrayerDisplayMode::entering: return QStringLiteral("entering");
-    case PrayerDisplayMode::passed: return QStringLiteral("passed");
+    case PrayerDisplayMode::upcoming:
+        return QStringLiteral("upcoming");
+    case PrayerDisplayMode::entering:
+        return QStringLiteral("entering");
+    case PrayerDisplayMode::passed:
+        return QStringLiteral("passed");
     }
     return {};
 }
 
 QString rawValue(PrayerDisplayPhase phase) {
     switch (phase) {
-    case PrayerDisplayPhase::upcoming: return QStringLiteral("upcoming");
-    case PrayerDisplayPhase::approaching: return QStringLiteral("approaching");
-    case PrayerDisplayPhase::entering: return QStringLiteral("entering");
-    case PrayerDisplayPhase::cooldown: return QStringLiteral("cooldown");
+    case PrayerDisplayPhase::upcoming:
+        return QStringLiteral("upcoming");
+    case PrayerDisplayPhase::approaching:
+        return QStringLiteral("approaching");
+    case PrayerDisplayPhase::entering:
+        return QStringLiteral("entering");
+    case PrayerDisplayPhase::cooldown:
+        return QStringLiteral("cooldown");
     }
     return {};
 }
@@ -49,8 +59,9 @@ QList<PrayerOccurrence> buildPrayerOccurrences(const std::optional<PrayerDay>& t
     list.reserve((today ? today->slots.size() : 0) + (tomorrow ? tomorrow->slots.size() : 0));
     appendDay(list, today);
     appendDay(list, tomorrow);
-    std::stable_sort(list.begin(), list.end(),
-                     [](const PrayerOccurrence& a, const PrayerOccurrence& b) { return a.dateTime < b.dateTime; });
+    std::stable_sort(list.begin(), list.end(), [](const PrayerOccurrence& a, const PrayerOccurrence& b) {
+        return a.dateTime < b.dateTime;
+    });
     return list;
 }
 
@@ -65,7 +76,8 @@ std::optional<PrayerDisplayState> prayerDisplay(Instant now, const std::optional
         if (o.prayer != PrayerName::syuruq || o.dateTime < dayStart || o.dateTime >= nextDayStart) continue;
         const Instant s = o.dateTime;
         if (s + kDhuhaStart <= now && now < s + kDhuhaWindowEnd)
-            return PrayerDisplayState{PrayerName::dhuha, s + kDhuhaStart, PrayerDisplayMode::entering, std::nullopt};
+            return PrayerDisplayState{PrayerName::dhuha, s + kDhuhaStart, PrayerDisplayMode::entering,
+                                      std::nullopt};
         if (s <= now && now < s + kDhuhaStart)
             return PrayerDisplayState{PrayerName::syuruq, s, PrayerDisplayMode::upcoming, s + kDhuhaStart};
         break;
@@ -85,14 +97,17 @@ std::optional<PrayerDisplayState> prayerDisplay(Instant now, const std::optional
     if (last && wholeMinutes(now - last->dateTime) <= kRecentlyPassedMinutes) {
         const bool justNow = wholeMinutes(now - last->dateTime) == 0;
         return PrayerDisplayState{last->prayer, last->dateTime,
-                                  justNow ? PrayerDisplayMode::entering : PrayerDisplayMode::passed, std::nullopt};
+                                  justNow ? PrayerDisplayMode::entering : PrayerDisplayMode::passed,
+                                  std::nullopt};
     }
     if (next) {
         if (wholeMinutes(next->dateTime - now) != 0)
-            return PrayerDisplayState{next->prayer, next->dateTime, PrayerDisplayMode::upcoming, next->dateTime};
+            return PrayerDisplayState{next->prayer, next->dateTime, PrayerDisplayMode::upcoming,
+                                      next->dateTime};
         return PrayerDisplayState{next->prayer, next->dateTime, PrayerDisplayMode::entering, std::nullopt};
     }
-    if (last) return PrayerDisplayState{last->prayer, last->dateTime, PrayerDisplayMode::passed, std::nullopt};
+    if (last)
+        return PrayerDisplayState{last->prayer, last->dateTime, PrayerDisplayMode::passed, std::nullopt};
     return std::nullopt;
 }
 
@@ -109,19 +124,24 @@ PrayerDisplayPhase PrayerDisplayState::phase(Instant now) const {
         const int m = minutesUntilTarget(now);
         return (m >= 6 && m <= 15) ? PrayerDisplayPhase::approaching : PrayerDisplayPhase::upcoming;
     }
-    case PrayerDisplayMode::entering: return PrayerDisplayPhase::entering;
+    case PrayerDisplayMode::entering:
+        return PrayerDisplayPhase::entering;
     case PrayerDisplayMode::passed:
-        return wholeMinutes(now - dateTime) <= 5 ? PrayerDisplayPhase::entering : PrayerDisplayPhase::cooldown;
+        return wholeMinutes(now - dateTime) <= 5 ? PrayerDisplayPhase::entering
+                                                 : PrayerDisplayPhase::cooldown;
     }
     return PrayerDisplayPhase::upcoming;
 }
 
 QString PrayerDisplayState::secondaryText(Instant now) const {
     switch (phase(now)) {
-    case PrayerDisplayPhase::entering: return QStringLiteral("SAATNYA ADZAN");
-    case PrayerDisplayPhase::cooldown: return QStringLiteral("+%1 menit").arg(wholeMinutes(now - dateTime));
+    case PrayerDisplayPhase::entering:
+        return QStringLiteral("SAATNYA ADZAN");
+    case PrayerDisplayPhase::cooldown:
+        return QStringLiteral("+%1 menit").arg(wholeMinutes(now - dateTime));
     case PrayerDisplayPhase::upcoming:
-    case PrayerDisplayPhase::approaching: return QStringLiteral("-") + formatCountdown(minutesUntilTarget(now));
+    case PrayerDisplayPhase::approaching:
+        return QStringLiteral("-") + formatCountdown(minutesUntilTarget(now));
     }
     return {};
 }

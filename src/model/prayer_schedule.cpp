@@ -9,13 +9,20 @@ namespace lumora {
 
 QString rawValue(PrayerName name) {
     switch (name) {
-    case PrayerName::subuh: return QStringLiteral("subuh");
-    case PrayerName::syuruq: return QStringLiteral("syuruq");
-    case PrayerName::dhuha: return QStringLiteral("dhuha");
-    case PrayerName::dhuhur: return QStringLiteral("dhuhur");
-    case PrayerName::ashar: return QStringLiteral("ashar");
-    case PrayerName::maghrib: return QStringLiteral("maghrib");
-    case PrayerName::isya: return QStringLiteral("isya");
+    case PrayerName::subuh:
+        return QStringLiteral("subuh");
+    case PrayerName::syuruq:
+        return QStringLiteral("syuruq");
+    case PrayerName::dhuha:
+        return QStringLiteral("dhuha");
+    case PrayerName::dhuhur:
+        return QStringLiteral("dhuhur");
+    case PrayerName::ashar:
+        return QStringLiteral("ashar");
+    case PrayerName::maghrib:
+        return QStringLiteral("maghrib");
+    case PrayerName::isya:
+        return QStringLiteral("isya");
     }
     return {};
 }
@@ -28,13 +35,20 @@ std::optional<PrayerName> prayerNameFromRaw(const QString& raw) {
 
 QString displayName(PrayerName name) {
     switch (name) {
-    case PrayerName::subuh: return QStringLiteral("SUBUH");
-    case PrayerName::syuruq: return QStringLiteral("SYURUQ");
-    case PrayerName::dhuha: return QStringLiteral("DHUHA / ISYROQ");
-    case PrayerName::dhuhur: return QStringLiteral("DHUHUR");
-    case PrayerName::ashar: return QStringLiteral("ASHAR");
-    case PrayerName::maghrib: return QStringLiteral("MAGHRIB");
-    case PrayerName::isya: return QStringLiteral("ISYA");
+    case PrayerName::subuh:
+        return QStringLiteral("SUBUH");
+    case PrayerName::syuruq:
+        return QStringLiteral("SYURUQ");
+    case PrayerName::dhuha:
+        return QStringLiteral("DHUHA / ISYROQ");
+    case PrayerName::dhuhur:
+        return QStringLiteral("DHUHUR");
+    case PrayerName::ashar:
+        return QStringLiteral("ASHAR");
+    case PrayerName::maghrib:
+        return QStringLiteral("MAGHRIB");
+    case PrayerName::isya:
+        return QStringLiteral("ISYA");
     }
     return {};
 }
@@ -42,28 +56,35 @@ QString displayName(PrayerName name) {
 namespace json {
 
 Result<QJsonObject> object(const QJsonValue& v, const char* what) {
-    if (!v.isObject()) return Result<QJsonObject>::fail(QStringLiteral("typeMismatch: %1 is not an object").arg(what));
+    if (!v.isObject())
+        return Result<QJsonObject>::fail(QStringLiteral("typeMismatch: %1 is not an object").arg(what));
     return Result<QJsonObject>::ok(v.toObject());
 }
 
 Result<QString> requiredString(const QJsonObject& o, const char* key) {
     const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd() || it->isNull()) return Result<QString>::fail(QStringLiteral("keyNotFound: %1").arg(key));
-    if (!it->isString()) return Result<QString>::fail(QStringLiteral("typeMismatch: %1 is not a string").arg(key));
+    if (it == o.constEnd() || it->isNull())
+        return Result<QString>::fail(QStringLiteral("keyNotFound: %1").arg(key));
+    if (!it->isString())
+        return Result<QString>::fail(QStringLiteral("typeMismatch: %1 is not a string").arg(key));
     return Result<QString>::ok(it->toString());
 }
 
 Result<double> requiredNumber(const QJsonObject& o, const char* key) {
     const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd() || it->isNull()) return Result<double>::fail(QStringLiteral("keyNotFound: %1").arg(key));
-    if (!it->isDouble()) return Result<double>::fail(QStringLiteral("typeMismatch: %1 is not a number").arg(key));
+    if (it == o.constEnd() || it->isNull())
+        return Result<double>::fail(QStringLiteral("keyNotFound: %1").arg(key));
+    if (!it->isDouble())
+        return Result<double>::fail(QStringLiteral("typeMismatch: %1 is not a number").arg(key));
     return Result<double>::ok(it->toDouble());
 }
 
 Result<QJsonArray> requiredArray(const QJsonObject& o, const char* key) {
     const auto it = o.constFind(QLatin1String(key));
-    if (it == o.constEnd() || it->isNull()) return Result<QJsonArray>::fail(QStringLiteral("keyNotFound: %1").arg(key));
-    if (!it->isArray()) return Result<QJsonArray>::fail(QStringLiteral("typeMismatch: %1 is not an array").arg(key));
+    if (it == o.constEnd() || it->isNull())
+        return Result<QJsonArray>::fail(QStringLiteral("keyNotFound: %1").arg(key));
+    if (!it->isArray())
+        return Result<QJsonArray>::fail(QStringLiteral("typeMismatch: %1 is not an array").arg(key));
     return Result<QJsonArray>::ok(it->toArray());
 }
 
@@ -71,13 +92,16 @@ Result<QJsonValue> parse(const QByteArray& bytes) {
     QJsonParseError err{};
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError)
-        return Result<QJsonValue>::fail(QStringLiteral("dataCorrupted: %1 at offset %2").arg(err.errorString()).arg(err.offset));
+        return Result<QJsonValue>::fail(
+            QStringLiteral("dataCorrupted: %1 at offset %2").arg(err.errorString()).arg(err.offset));
     if (doc.isArray()) return Result<QJsonValue>::ok(doc.array());
     if (doc.isObject()) return Result<QJsonValue>::ok(doc.object());
     return Result<QJsonValue>::fail(QStringLiteral("dataCorrupted: no top-level object or array"));
 }
 
-QByteArray compact(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
+QByteArray compact(const QJsonObject& o) {
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
 
 } // namespace json
 
@@ -94,13 +118,15 @@ Result<PrayerSlot> PrayerSlot::fromJson(const QJsonValue& v) {
     if (!time) return Result<PrayerSlot>::fail(time.error());
     const auto parsed = prayerNameFromRaw(*name);
     if (!parsed)
-        return Result<PrayerSlot>::fail(QStringLiteral("dataCorrupted: unknown prayer name \"%1\"").arg(*name));
+        return Result<PrayerSlot>::fail(
+            QStringLiteral("dataCorrupted: unknown prayer name \"%1\"").arg(*name));
     return Result<PrayerSlot>::ok(PrayerSlot{*parsed, *time});
 }
 
 QJsonObject PrayerDay::toJson() const {
     QJsonArray arr;
-    for (const auto& s : slots) arr.append(s.toJson());
+    for (const auto& s : slots)
+        arr.append(s.toJson());
     return QJsonObject{{QStringLiteral("cityCode"), cityCode},
                        {QStringLiteral("cityName"), cityName},
                        {QStringLiteral("date"), date},
@@ -134,8 +160,11 @@ Result<PrayerDay> PrayerDay::fromJson(const QJsonValue& v) {
 
 QJsonObject PrayerMonthCache::toJson() const {
     QJsonArray arr;
-    for (const auto& d : days) arr.append(d.toJson());
-    return QJsonObject{{QStringLiteral("cityCode"), cityCode}, {QStringLiteral("month"), month}, {QStringLiteral("days"), arr}};
+    for (const auto& d : days)
+        arr.append(d.toJson());
+    return QJsonObject{{QStringLiteral("cityCode"), cityCode},
+                       {QStringLiteral("month"), month},
+                       {QStringLiteral("days"), arr}};
 }
 
 Result<PrayerMonthCache> PrayerMonthCache::fromJson(const QJsonValue& v) {
@@ -178,13 +207,15 @@ std::size_t qHash(const lumora::PrayerSlot& s, std::size_t seed) noexcept {
 
 std::size_t qHash(const lumora::PrayerDay& d, std::size_t seed) noexcept {
     seed = qHashMulti(seed, d.cityCode, d.cityName, d.date, d.slots.size());
-    for (const auto& s : d.slots) seed = qHash(s, seed);
+    for (const auto& s : d.slots)
+        seed = qHash(s, seed);
     return seed;
 }
 
 std::size_t qHash(const lumora::PrayerMonthCache& m, std::size_t seed) noexcept {
     seed = qHashMulti(seed, m.cityCode, m.month, m.days.size());
-    for (const auto& d : m.days) seed = qHash(d, seed);
+    for (const auto& d : m.days)
+        seed = qHash(d, seed);
     return seed;
 }
 

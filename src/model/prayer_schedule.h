@@ -17,7 +17,7 @@ namespace lumora {
 enum class PrayerName { subuh, syuruq, dhuha, dhuhur, ashar, maghrib, isya };
 
 inline constexpr std::array<PrayerName, 7> kAllPrayerNames = {
-    PrayerName::subuh,  PrayerName::syuruq,  PrayerName::dhuha, PrayerName::dhuhur,
+    PrayerName::subuh, PrayerName::syuruq,  PrayerName::dhuha, PrayerName::dhuhur,
     PrayerName::ashar, PrayerName::maghrib, PrayerName::isya};
 
 /// The lower-case raw value ("subuh", ...).

@@ -19,7 +19,9 @@ QString dataFolder() {
     return folder;
 }
 
-void ensureFolder(const QString& path) { QDir().mkpath(path); }
+void ensureFolder(const QString& path) {
+    QDir().mkpath(path);
+}
 
 std::optional<QByteArray> readFile(const QString& path) {
     QFile f(path);
@@ -39,7 +41,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes) {
     return f.commit();
 }
 
-void removeFile(const QString& path) { QFile::remove(path); }
+void removeFile(const QString& path) {
+    QFile::remove(path);
+}
 
 std::optional<Instant> modificationTime(const QString& path) {
     const QFileInfo info(path);
@@ -59,7 +63,8 @@ QString defaultSettingsPath() {
 } // namespace
 
 Settings::Settings() : Settings(defaultSettingsPath()) {}
-Settings::Settings(const QString& path) : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
+Settings::Settings(const QString& path)
+    : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
 Settings::~Settings() = default;
 Settings::Settings(Settings&&) noexcept = default;
 Settings& Settings::operator=(Settings&&) noexcept = default;
@@ -93,6 +98,8 @@ void Settings::remove(const QString& key) {
     m_settings->sync();
 }
 
-QString Settings::path() const { return m_settings->fileName(); }
+QString Settings::path() const {
+    return m_settings->fileName();
+}
 
 } // namespace lumora

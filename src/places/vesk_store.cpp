@@ -12,6 +12,8 @@ VeskStore::VeskStore(QString baseURL, Settings settings, const Clock& clock)
     storage::ensureFolder(m_baseURL);
 }
 
-std::optional<Instant> VeskStore::expirationDate(const QString& path) const { return storage::modificationTime(path); }
+std::optional<Instant> VeskStore::expirationDate(const QString& path) const {
+    return storage::modificationTime(path);
+}
 
 } // namespace lumora

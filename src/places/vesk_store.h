@@ -24,8 +24,8 @@ struct CachedLocation {
     static Result<CachedLocation> fromJson(const QJsonValue& json);
 };
 
-/// The application's data folder and what is kept in it. One shared instance serves the app; tests build their
-/// own over a temporary folder.
+/// The application's data folder and what is kept in it. One shared instance serves the app; tests build
+/// their own over a temporary folder.
 class VeskStore {
 public:
     /// The data folder, the default settings and the system clock; created on first use.

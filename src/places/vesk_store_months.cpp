@@ -8,7 +8,8 @@
 namespace lumora {
 
 QJsonObject CachedMonthEnvelope::toJson() const {
-    return QJsonObject{{QStringLiteral("savedAt"), savedAt.seconds}, {QStringLiteral("cache"), cache.toJson()}};
+    return QJsonObject{{QStringLiteral("savedAt"), savedAt.seconds},
+                       {QStringLiteral("cache"), cache.toJson()}};
 }
 
 Result<CachedMonthEnvelope> CachedMonthEnvelope::fromJson(const QJsonValue& v) {

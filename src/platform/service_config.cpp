@@ -3,7 +3,8 @@
 namespace lumora {
 
 QString scheduleBaseUrl() {
-    if (qEnvironmentVariableIsSet("LUMORA_SCHEDULE_URL")) return qEnvironmentVariable("LUMORA_SCHEDULE_URL").trimmed();
+    if (qEnvironmentVariableIsSet("LUMORA_SCHEDULE_URL"))
+        return qEnvironmentVariable("LUMORA_SCHEDULE_URL").trimmed();
     return QStringLiteral(LUMORA_DEFAULT_SCHEDULE_URL);
 }
 

@@ -439,3 +439,40 @@ TEST_F(LumoraCli, UsageErrorsAreOneLineOnStderr) {
 
 } // namespace
 } // namespace lumora::test
+
+namespace lumora::test {
+namespace {
+
+// The live countdown runs on from --at in real time; through a pipe it prints a line per change.
+TEST_F(LumoraCli, WatchRedrawsTheCountdownAsTimePasses) {
+    seedJakarta();
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("TZ", "Asia/Jakarta");
+    e.insert("LUMORA_SCHEDULE_URL", "");
+    e.insert("LUMORA_NOTIFICATIONS", "off");
+    QProcess p;
+    p.setProcessEnvironment(e);
+    // Ashar is at 15:13: 62 s before it the countdown reads two minutes, then the prayer enters.
+    p.start(QStringLiteral(LUMORA_BINARY), {"today", "--watch", "--at", "2026-03-07T15:11:58"});
+    QString out;
+    for (int i = 0; i < 100 && !out.contains("ASHAR SAATNYA ADZAN"); ++i) {
+        p.waitForReadyRead(100);
+        out += QString::fromUtf8(p.readAllStandardOutput());
+    }
+    p.kill();
+    p.waitForFinished();
+    EXPECT_TRUE(out.contains("Jadwal Hari Ini (2026-03-07)")) << out.toStdString();
+    const qsizetype before = out.indexOf("ASHAR -2 menit\n");
+    const qsizetype entering = out.indexOf("ASHAR SAATNYA ADZAN\n");
+    EXPECT_GE(before, 0) << out.toStdString();
+    EXPECT_GT(entering, before) << out.toStdString();
+}
+
+TEST_F(LumoraCli, WatchRefusesJson) {
+    const CliResult r = run({"today", "--watch", "--json"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.errLines().size(), 1);
+}
+
+} // namespace
+} // namespace lumora::test

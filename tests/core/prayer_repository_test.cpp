@@ -25,7 +25,8 @@ constexpr double kDay = 86400;
 const GeoPoint kJakartaPoint{-6.2088, 106.8456};
 
 int daysIn(const QString& key) {
-    const Instant first = *DateHelpers::fromCivil(CivilTime{key.left(4).toInt(), key.mid(5).toInt(), 1, 0, 0, 0});
+    const Instant first =
+        *DateHelpers::fromCivil(CivilTime{key.left(4).toInt(), key.mid(5).toInt(), 1, 0, 0, 0});
     return static_cast<int>(std::lround((*DateHelpers::addMonths(first, 1) - first) / kDay));
 }
 
@@ -33,10 +34,15 @@ int daysIn(const QString& key) {
 PrayerMonthCache storedMonth(const QString& code, const QString& key, const QString& subuh) {
     PrayerMonthCache m{code, key, {}};
     for (int d = 1; d <= daysIn(key); ++d)
-        m.days.append(PrayerDay{code, code, test::dayOf(key, d),
-                                {{PrayerName::subuh, subuh}, {PrayerName::syuruq, "05:50"},
-                                 {PrayerName::dhuhur, "11:52"}, {PrayerName::ashar, "15:13"},
-                                 {PrayerName::maghrib, "17:46"}, {PrayerName::isya, "18:58"}}});
+        m.days.append(PrayerDay{code,
+                                code,
+                                test::dayOf(key, d),
+                                {{PrayerName::subuh, subuh},
+                                 {PrayerName::syuruq, "05:50"},
+                                 {PrayerName::dhuhur, "11:52"},
+                                 {PrayerName::ashar, "15:13"},
+                                 {PrayerName::maghrib, "17:46"},
+                                 {PrayerName::isya, "18:58"}}});
     return m;
 }
 
@@ -58,7 +64,8 @@ protected:
 
     int monthRequests() const {
         int n = 0;
-        for (const auto& r : server.requests()) n += r.target.contains("month=");
+        for (const auto& r : server.requests())
+            n += r.target.contains("month=");
         return n;
     }
 
@@ -173,7 +180,8 @@ TEST_F(Repository, CityWithoutNetwork) {
 
 TEST_F(Repository, SeedFallsBackToJakartasSavedMonth) {
     saveCatalog(CityCatalog::builtInTable());
-    store.saveLocation(CachedLocation{-6.9175, 107.6191, clock.now() - 10 * kDay}); // Bandung, age plays no part
+    store.saveLocation(
+        CachedLocation{-6.9175, 107.6191, clock.now() - 10 * kDay}); // Bandung, age plays no part
     saveAged(storedMonth("jkt", "2026-03", "04:01"), kDay);
     const auto s = repository.seedInitialState();
     ASSERT_TRUE(s);

@@ -9,15 +9,25 @@ using namespace lumora;
 
 namespace {
 
-Instant at(const char* day, const char* hhmm) { return *DateHelpers::makeDate(day, hhmm); }
-
-PrayerDay day(const QString& date, const QString& cityName = "JAKARTA") {
-    return PrayerDay{"jkt", cityName, date,
-                     {{PrayerName::subuh, "04:38"}, {PrayerName::syuruq, "05:50"}, {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"}, {PrayerName::maghrib, "18:08"}, {PrayerName::isya, "19:17"}}};
+Instant at(const char* day, const char* hhmm) {
+    return *DateHelpers::makeDate(day, hhmm);
 }
 
-PrayerMonthCache month(const QString& key, QList<PrayerDay> days) { return PrayerMonthCache{"jkt", key, days}; }
+PrayerDay day(const QString& date, const QString& cityName = "JAKARTA") {
+    return PrayerDay{"jkt",
+                     cityName,
+                     date,
+                     {{PrayerName::subuh, "04:38"},
+                      {PrayerName::syuruq, "05:50"},
+                      {PrayerName::dhuhur, "12:01"},
+                      {PrayerName::ashar, "15:12"},
+                      {PrayerName::maghrib, "18:08"},
+                      {PrayerName::isya, "19:17"}}};
+}
+
+PrayerMonthCache month(const QString& key, QList<PrayerDay> days) {
+    return PrayerMonthCache{"jkt", key, days};
+}
 
 const CityEntry kJakarta = fallbackJakarta();
 const GeoPoint kHere{-6.2, 106.8};
@@ -35,8 +45,8 @@ TEST(AppState, Placeholder) {
 }
 
 TEST(BuildState, LateEveningFindsTomorrowInTheNextMonth) {
-    const AppState s = buildState(kJakarta, month("2026-03", {day("2026-03-31")}), month("2026-04", {day("2026-04-01")}),
-                                  kHere, at("2026-03-31", "23:59"));
+    const AppState s = buildState(kJakarta, month("2026-03", {day("2026-03-31")}),
+                                  month("2026-04", {day("2026-04-01")}), kHere, at("2026-03-31", "23:59"));
     ASSERT_TRUE(s.tomorrowDay);
     EXPECT_EQ(s.tomorrowDay->date, "2026-04-01");
     ASSERT_TRUE(s.nextPrayer);
@@ -61,14 +71,14 @@ TEST(BuildState, Table) {
         const char* status;
         bool today, tomorrow;
     } cases[] = {
-        {"exactly at a prayer it is no longer next", march, kHere, at("2026-03-07", "15:12"), PrayerName::maghrib,
-         "Jadwal Hari Ini", "Lokasi terdeteksi: Jakarta", true, true},
+        {"exactly at a prayer it is no longer next", march, kHere, at("2026-03-07", "15:12"),
+         PrayerName::maghrib, "Jadwal Hari Ini", "Lokasi terdeteksi: Jakarta", true, true},
         {"tomorrow absent before isya", onlyToday, kHere, at("2026-03-07", "19:00"), PrayerName::isya,
          "Jadwal Hari Ini", "Lokasi terdeteksi: Jakarta", true, false},
         {"tomorrow absent after isya: no next prayer", onlyToday, std::nullopt, at("2026-03-07", "20:00"),
          std::nullopt, "Jadwal Hari Ini", "Fallback Jakarta dipakai", true, false},
-        {"neither day", month("2026-04", {}), kHere, at("2026-03-07", "12:00"), std::nullopt, "Jadwal Hari Ini",
-         "Gagal memuat jadwal untuk Jakarta", false, false},
+        {"neither day", month("2026-04", {}), kHere, at("2026-03-07", "12:00"), std::nullopt,
+         "Jadwal Hari Ini", "Gagal memuat jadwal untuk Jakarta", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,8 +97,9 @@ TEST(BuildState, Table) {
 }
 
 TEST(BuildState, NextPrayerCarriesTheScheduleCityText) {
-    const AppState s = buildState(CityEntry{"bgr", "Bogor", {}, {}, {}}, month("2026-03", {day("2026-03-07", "KOTA BOGOR")}),
-                                  month("2026-03", {}), kHere, at("2026-03-07", "12:30"));
+    const AppState s =
+        buildState(CityEntry{"bgr", "Bogor", {}, {}, {}}, month("2026-03", {day("2026-03-07", "KOTA BOGOR")}),
+                   month("2026-03", {}), kHere, at("2026-03-07", "12:30"));
     ASSERT_TRUE(s.nextPrayer);
     EXPECT_EQ(s.nextPrayer->cityName, "KOTA BOGOR");
     EXPECT_EQ(s.cityName, "Bogor");

@@ -24,19 +24,24 @@ Instant jakarta(int y, int mo, int d, int h = 0, int mi = 0) {
 
 } // namespace
 
-TEST(DateHelpers, ZoneIsTheProcessZone) { EXPECT_EQ(DateHelpers::zoneId(), "Asia/Jakarta"); }
+TEST(DateHelpers, ZoneIsTheProcessZone) {
+    EXPECT_EQ(DateHelpers::zoneId(), "Asia/Jakarta");
+}
 
 TEST(DateHelpers, ParseTime) {
     struct Case {
         const char* text;
         std::optional<TimeOfDay> expected;
     } cases[] = {
-        {"04:31", TimeOfDay{4, 31}},  {"04.31", TimeOfDay{4, 31}}, {"4:31", TimeOfDay{4, 31}},
-        {"04:31 WIB", TimeOfDay{4, 31}}, {"0431", TimeOfDay{4, 31}}, {"00:00", TimeOfDay{0, 0}},
-        {" 17:58\n", TimeOfDay{17, 58}}, {"25:99", TimeOfDay{25, 99}}, {"1:2:", TimeOfDay{1, 2}},
-        {"", std::nullopt},           {"--:--", std::nullopt},     {"4:31:00", std::nullopt},
-        {"431", std::nullopt},        {"4", std::nullopt},         {"WIB", std::nullopt},
-        {"::43", std::nullopt},       {"٠٤:٣١", std::nullopt}, // Arabic-Indic digits are not ASCII digits
+        {"04:31", TimeOfDay{4, 31}},     {"04.31", TimeOfDay{4, 31}},
+        {"4:31", TimeOfDay{4, 31}},      {"04:31 WIB", TimeOfDay{4, 31}},
+        {"0431", TimeOfDay{4, 31}},      {"00:00", TimeOfDay{0, 0}},
+        {" 17:58\n", TimeOfDay{17, 58}}, {"25:99", TimeOfDay{25, 99}},
+        {"1:2:", TimeOfDay{1, 2}},       {"", std::nullopt},
+        {"--:--", std::nullopt},         {"4:31:00", std::nullopt},
+        {"431", std::nullopt},           {"4", std::nullopt},
+        {"WIB", std::nullopt},           {"::43", std::nullopt},
+        {"٠٤:٣١", std::nullopt}, // Arabic-Indic digits are not ASCII digits
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -97,7 +102,8 @@ TEST(DateHelpers, HijriDay) {
         {jakarta(2026, 3, 7, 12), "18 Ramadhan 1447H"},
         {jakarta(2026, 5, 27, 12), "10 Dzulhijjah 1447H"},
     };
-    for (const auto& c : cases) EXPECT_EQ(DateHelpers::formatHijriDay(c.at), c.expected);
+    for (const auto& c : cases)
+        EXPECT_EQ(DateHelpers::formatHijriDay(c.at), c.expected);
 }
 
 TEST(DateHelpers, SharedValuesAreSafeFromSeveralThreads) {
@@ -115,7 +121,8 @@ TEST(DateHelpers, SharedValuesAreSafeFromSeveralThreads) {
             }
         });
     }
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     EXPECT_EQ(wrong, 0);
 }
 
@@ -126,5 +133,6 @@ TEST(DaylightSaving, GapMovesForwardAndOverlapTakesTheFirst) {
     EXPECT_EQ(DateHelpers::makeDate("2026-03-08", "02:30"), Instant::fromUnixSeconds(1772953200));
     // 2026-11-01 01:30 happens twice: the first one, EDT (05:30 UTC).
     EXPECT_EQ(DateHelpers::makeDate("2026-11-01", "01:30"), Instant::fromUnixSeconds(1793511000));
-    EXPECT_EQ(DateHelpers::displayTimeFormatter().format(*DateHelpers::makeDate("2026-03-08", "02:30")), "03:00");
+    EXPECT_EQ(DateHelpers::displayTimeFormatter().format(*DateHelpers::makeDate("2026-03-08", "02:30")),
+              "03:00");
 }

@@ -15,9 +15,15 @@ Instant at(const char* day, const char* hhmm, double extraSeconds = 0) {
 }
 
 PrayerDay parsedDay(const QString& date, const char* subuh = "04:38", const char* syuruq = "05:50") {
-    return PrayerDay{"jkt", "jkt", date,
-                     {{PrayerName::subuh, subuh}, {PrayerName::syuruq, syuruq}, {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"}, {PrayerName::maghrib, "18:08"}, {PrayerName::isya, "19:17"}}};
+    return PrayerDay{"jkt",
+                     "jkt",
+                     date,
+                     {{PrayerName::subuh, subuh},
+                      {PrayerName::syuruq, syuruq},
+                      {PrayerName::dhuhur, "12:01"},
+                      {PrayerName::ashar, "15:12"},
+                      {PrayerName::maghrib, "18:08"},
+                      {PrayerName::isya, "19:17"}}};
 }
 
 const PrayerDay kToday = parsedDay("2026-03-07");
@@ -59,9 +65,9 @@ TEST(PrayerDisplay, AroundOnePrayer) {
         {at(d, "15:06"), {PrayerName::ashar, M::upcoming, P::approaching, "-6 menit"}},
         {at(d, "15:07"), {PrayerName::ashar, M::upcoming, P::upcoming, "-5 menit"}},
         {at(d, "15:09"), {PrayerName::ashar, M::upcoming, P::upcoming, "-3 menit"}},
-        {at(d, "15:11", 0), {PrayerName::ashar, M::upcoming, P::upcoming, "-1 menit"}},  // 60 s before
+        {at(d, "15:11", 0), {PrayerName::ashar, M::upcoming, P::upcoming, "-1 menit"}},      // 60 s before
         {at(d, "15:11", 1), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}}, // 59 s before
-        {at(d, "15:12"), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}},  // exactly at
+        {at(d, "15:12"), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}},    // exactly at
         {at(d, "15:12", 59), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}},
         {at(d, "15:13"), {PrayerName::ashar, M::passed, P::entering, "SAATNYA ADZAN"}},
         {at(d, "15:17", 59), {PrayerName::ashar, M::passed, P::entering, "SAATNYA ADZAN"}},
@@ -120,7 +126,8 @@ TEST(PrayerDisplay, EveningAndMissingDays) {
     // 31 minutes after isya, no tomorrow: isya stays featured as passed.
     check(at(d, "19:48"), kToday, std::nullopt,
           {PrayerName::isya, PrayerDisplayMode::passed, PrayerDisplayPhase::cooldown, "+31 menit"});
-    // With tomorrow: tomorrow's subuh, hours ahead. Tomorrow's syuruq never triggers the sunrise rule tonight.
+    // With tomorrow: tomorrow's subuh, hours ahead. Tomorrow's syuruq never triggers the sunrise rule
+    // tonight.
     check(at(d, "21:34"), kToday, kTomorrow,
           {PrayerName::subuh, PrayerDisplayMode::upcoming, PrayerDisplayPhase::upcoming, "-7 jam 5 menit"});
     EXPECT_EQ(prayerDisplay(at(d, "12:00"), std::nullopt, std::nullopt), std::nullopt);
@@ -163,7 +170,8 @@ TEST(FormatCountdown, Table) {
     struct Case {
         int minutes;
         const char* text;
-    } cases[] = {{0, "0 menit"},        {59, "59 menit"},        {60, "1 jam 0 menit"},
+    } cases[] = {{0, "0 menit"},          {59, "59 menit"},         {60, "1 jam 0 menit"},
                  {135, "2 jam 15 menit"}, {-75, "-1 jam 15 menit"}, {-5, "-5 menit"}};
-    for (const auto& c : cases) EXPECT_EQ(formatCountdown(c.minutes), c.text) << c.minutes;
+    for (const auto& c : cases)
+        EXPECT_EQ(formatCountdown(c.minutes), c.text) << c.minutes;
 }

@@ -14,12 +14,20 @@ using namespace lumora;
 namespace {
 
 PrayerDay sampleDay(const QString& date = "2026-03-07") {
-    return PrayerDay{"jkt", "Jakarta", date,
-                     {{PrayerName::subuh, "04:38"}, {PrayerName::syuruq, "05:50"}, {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"}, {PrayerName::maghrib, "18:08"}, {PrayerName::isya, "19:17"}}};
+    return PrayerDay{"jkt",
+                     "Jakarta",
+                     date,
+                     {{PrayerName::subuh, "04:38"},
+                      {PrayerName::syuruq, "05:50"},
+                      {PrayerName::dhuhur, "12:01"},
+                      {PrayerName::ashar, "15:12"},
+                      {PrayerName::maghrib, "18:08"},
+                      {PrayerName::isya, "19:17"}}};
 }
 
-Result<PrayerDay> decodeDay(const char* json) { return PrayerDay::fromJson(json::parse(json).toOptional().value_or(QJsonValue())); }
+Result<PrayerDay> decodeDay(const char* json) {
+    return PrayerDay::fromJson(json::parse(json).toOptional().value_or(QJsonValue()));
+}
 
 } // namespace
 
@@ -53,16 +61,20 @@ TEST(PrayerScheduleJson, DecodingRules) {
     } cases[] = {
         {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[]})", true},
         {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[],"extra":1})", true},
-        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh","time":"04:38","x":0}]})", true},
-        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"Subuh","time":"04:38"}]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh","time":"04:38","x":0}]})",
+         true},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"Subuh","time":"04:38"}]})",
+         false},
         {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh"}]})", false},
-        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh","time":438}]})", false},
+        {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":[{"name":"subuh","time":438}]})",
+         false},
         {R"({"cityCode":"jkt","cityName":"Jakarta","slots":[]})", false},
         {R"({"cityCode":"jkt","cityName":"Jakarta","date":null,"slots":[]})", false},
         {R"({"cityCode":"jkt","cityName":"Jakarta","date":"2026-03-07","slots":{}})", false},
         {R"([])", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(static_cast<bool>(decodeDay(c.json)), c.ok) << c.json;
+    for (const auto& c : cases)
+        EXPECT_EQ(static_cast<bool>(decodeDay(c.json)), c.ok) << c.json;
 }
 
 TEST(PrayerScheduleJson, EqualityAndHashCoverEveryField) {

@@ -18,11 +18,17 @@ namespace {
 constexpr double kDay = 86400;
 
 PrayerMonthCache month(const QString& code, const QString& key, const QString& subuh) {
-    return PrayerMonthCache{code, key,
-                            {PrayerDay{code, code, key + "-07",
-                                       {{PrayerName::subuh, subuh}, {PrayerName::syuruq, "05:50"},
-                                        {PrayerName::dhuhur, "12:01"}, {PrayerName::ashar, "15:12"},
-                                        {PrayerName::maghrib, "18:08"}, {PrayerName::isya, "19:17"}}}}};
+    return PrayerMonthCache{code,
+                            key,
+                            {PrayerDay{code,
+                                       code,
+                                       key + "-07",
+                                       {{PrayerName::subuh, subuh},
+                                        {PrayerName::syuruq, "05:50"},
+                                        {PrayerName::dhuhur, "12:01"},
+                                        {PrayerName::ashar, "15:12"},
+                                        {PrayerName::maghrib, "18:08"},
+                                        {PrayerName::isya, "19:17"}}}}};
 }
 
 class MonthFiles : public ::testing::Test {
@@ -130,5 +136,6 @@ TEST_F(MonthFiles, UnsafeCodesNeverNameAFile) {
     }
     EXPECT_EQ(QDir(home.dataFolder()).entryList(QDir::Files), QStringList());
     EXPECT_EQ(QDir(home.path() + "/.local/share").entryList(QDir::Files), QStringList());
-    EXPECT_EQ(store.monthURL("kab-bogor_2.x", "2026-03"), home.dataFolder() + "/month-kab-bogor_2.x-2026-03.json");
+    EXPECT_EQ(store.monthURL("kab-bogor_2.x", "2026-03"),
+              home.dataFolder() + "/month-kab-bogor_2.x-2026-03.json");
 }

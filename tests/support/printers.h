@@ -9,7 +9,9 @@
 #include <ostream>
 
 // Readable gtest failure messages for the types tests compare most.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace lumora {
 inline void PrintTo(const Instant& t, std::ostream* os) {

@@ -11,8 +11,10 @@ std::optional<QByteArray> current(const char* name) {
     return qgetenv(name);
 }
 void restore(const QByteArray& name, const std::optional<QByteArray>& value) {
-    if (value) qputenv(name.constData(), *value);
-    else qunsetenv(name.constData());
+    if (value)
+        qputenv(name.constData(), *value);
+    else
+        qunsetenv(name.constData());
 }
 } // namespace
 
@@ -33,15 +35,20 @@ TempHome::TempHome() {
 }
 
 TempHome::~TempHome() {
-    for (const auto& [name, value] : m_saved) restore(name, value);
+    for (const auto& [name, value] : m_saved)
+        restore(name, value);
 }
 
-QString TempHome::dataFolder() const { return m_dir.path() + "/.local/share/LumoraMac"; }
+QString TempHome::dataFolder() const {
+    return m_dir.path() + "/.local/share/LumoraMac";
+}
 
 ScopedEnv::ScopedEnv(const char* name, std::optional<QByteArray> value) : m_name(name), m_old(current(name)) {
     restore(m_name, value);
 }
 
-ScopedEnv::~ScopedEnv() { restore(m_name, m_old); }
+ScopedEnv::~ScopedEnv() {
+    restore(m_name, m_old);
+}
 
 } // namespace lumora::test

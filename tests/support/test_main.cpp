@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    const QByteArray tz = qEnvironmentVariableIsSet("LUMORA_TEST_TZ") ? qgetenv("LUMORA_TEST_TZ") : "Asia/Jakarta";
+    const QByteArray tz =
+        qEnvironmentVariableIsSet("LUMORA_TEST_TZ") ? qgetenv("LUMORA_TEST_TZ") : "Asia/Jakarta";
     qputenv("TZ", tz);
-    for (const char* name : {"LUMORA_SCHEDULE_URL", "LUMORA_LOCATION", "LUMORA_HISAB", "LUMORA_NOTIFICATIONS"})
+    for (const char* name :
+         {"LUMORA_SCHEDULE_URL", "LUMORA_LOCATION", "LUMORA_HISAB", "LUMORA_NOTIFICATIONS"})
         qunsetenv(name);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     lumora::test::TempHome home;
