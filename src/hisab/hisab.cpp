@@ -178,20 +178,31 @@ PrayerMonthCache computeMonth(const Place& place, Instant anyDayInMonth, const Q
                 CivilTime{c.month == 12 ? c.year + 1 : c.year, c.month == 12 ? 1 : c.month + 1, 1, 0, 0, 0});
 
         const SolarTimes times = solver.compute(*noon);
+        // Far from the zone's meridian (a device clock on another zone than the place's) a time can fall on
+        // the calendar day before or after; that day holds the same prayer of the neighbouring solar day
+        // instead, so every day keeps all its times and none is counted twice.
+        std::optional<SolarTimes> before, after;
+        auto inDay = [&](Instant t) { return t >= *dayStart && (!nextStart || t < *nextStart); };
         PrayerDay out{cityCode, cityName, DateHelpers::dateFormatter().format(*noon), {}};
         out.slots.reserve(static_cast<qsizetype>(kSlotOrder.size()));
         // On a day of 24 hours with noon 12 hours in, the offset does not change, so the wall clock is the
         // time since midnight; only a day with a change needs the formatter.
         const bool uniformDay = nextStart && *nextStart - *dayStart == 86400 && *noon - *dayStart == 43200;
         for (PrayerName name : kSlotOrder) {
-            const auto raw = times.time(name);
-            if (!raw) continue;
-            const Instant t = scheduledTime(name, *raw, options);
-            // A time that falls on another calendar day (possible only far from the zone's meridian) would
-            // read as this day's; it is left out instead.
-            if (t < *dayStart || (nextStart && t >= *nextStart)) continue;
-            out.slots.append(PrayerSlot{name, uniformDay ? wallClock(t - *dayStart)
-                                                         : DateHelpers::displayTimeFormatter().format(t)});
+            std::optional<Instant> t;
+            if (const auto raw = times.time(name)) t = scheduledTime(name, *raw, options);
+            if (t && *t < *dayStart) {
+                if (!after) after = solver.compute(*noon + 86400);
+                const auto raw = after->time(name);
+                t = raw ? std::optional(scheduledTime(name, *raw, options)) : std::nullopt;
+            } else if (t && nextStart && *t >= *nextStart) {
+                if (!before) before = solver.compute(*noon - 86400);
+                const auto raw = before->time(name);
+                t = raw ? std::optional(scheduledTime(name, *raw, options)) : std::nullopt;
+            }
+            if (!t || !inDay(*t)) continue;
+            out.slots.append(PrayerSlot{name, uniformDay ? wallClock(*t - *dayStart)
+                                                         : DateHelpers::displayTimeFormatter().format(*t)});
         }
         month.days.append(out);
         dayStart = nextStart;

@@ -317,3 +317,32 @@ TEST(HisabZones, TimesReadBackToTheirInstants) {
     }
     if (!ran) GTEST_SKIP() << "no case for zone " << DateHelpers::zoneId().toStdString();
 }
+
+// A device clock on another zone than the place's (Jakarta seen from UTC): subuh and terbit of Jakarta's
+// morning fall on the previous UTC evening, so each UTC day holds the next morning's instead, and no time is
+// lost or counted twice.
+TEST(HisabZones, AFarZoneKeepsEveryTimeOnItsOwnDay) {
+    if (DateHelpers::zoneId() != QLatin1String("UTC") && DateHelpers::zoneId() != QLatin1String("Etc/UTC"))
+        GTEST_SKIP() << "needs the UTC zone";
+    const PrayerMonthCache m = computeMonth(kJakarta, noonOf("2026-12-10"), "jkt", "Jakarta");
+    ASSERT_EQ(m.days.size(), 31);
+    QList<Instant> all;
+    for (const PrayerDay& day : m.days) {
+        ASSERT_EQ(day.slots.size(), 6) << day.date.toStdString();
+        for (const PrayerSlot& slot : day.slots) {
+            const auto t = DateHelpers::makeDate(day.date, slot.time);
+            ASSERT_TRUE(t);
+            all.append(*t);
+        }
+    }
+    const auto dec10 = findDay(m.days, "2026-12-10");
+    ASSERT_TRUE(dec10);
+    // Jakarta's subuh of 11 December (04:09 there) is 21:09 UTC on the 10th.
+    EXPECT_EQ(dec10->slots[0].time, "21:09");
+    EXPECT_EQ(dec10->slots[2].time, "04:49");
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end()) << "a time counted twice";
+    // Consecutive prayers of Jakarta are never more than about 11 hours apart (isya to subuh).
+    for (qsizetype i = 1; i < all.size(); ++i)
+        EXPECT_LT(all[i] - all[i - 1], 10 * 3600.0) << i;
+}
