@@ -92,3 +92,22 @@ TEST(PrayerScheduleJson, EqualityAndHashCoverEveryField) {
     EXPECT_EQ(findDay({sampleDay("2026-03-06"), base}, "2026-03-07"), base);
     EXPECT_EQ(findDay({base}, "2026-3-7"), std::nullopt);
 }
+
+// Stored instants (savedAt, dateTime) are JSON numbers of seconds since 2001 and must come back bit for bit.
+TEST(PrayerScheduleJson, InstantsRoundTripExactly) {
+    const double values[] = {794530200.0,
+                             794530200.123456789,
+                             0.1,
+                             -978307200.5,
+                             1e-9,
+                             3.0e10 / 7.0,
+                             SystemClock::instance().now().seconds};
+    for (double v : values) {
+        const QByteArray bytes = json::compact(QJsonObject{{"savedAt", Instant{v}.seconds}});
+        const auto back = json::parse(bytes);
+        ASSERT_TRUE(back);
+        const auto number = json::requiredNumber(back->toObject(), "savedAt");
+        ASSERT_TRUE(number);
+        EXPECT_EQ(std::memcmp(&*number, &v, sizeof v), 0) << bytes.toStdString();
+    }
+}
