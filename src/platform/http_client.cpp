@@ -40,8 +40,14 @@ QCoro::Task<Result<HttpResponse>> httpGet(QNetworkAccessManager& nam, QUrl url, 
 
     if (*tooLarge) co_return R::fail(QStringLiteral("body larger than %1 bytes").arg(options.maxBytes));
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // An HTTP error status still carries a body worth reading; only a missing answer is a failure.
-    if (reply->error() != QNetworkReply::NoError && status == 0) co_return R::fail(reply->errorString());
+    // An HTTP error status still carries a body worth reading; a missing answer is a failure, and so is one
+    // whose transfer broke off (connection lost, time-out) after the status line: its body is incomplete.
+    const QNetworkReply::NetworkError error = reply->error();
+    const bool transportError =
+        error != QNetworkReply::NoError &&
+        (error < QNetworkReply::ContentAccessDenied || error == QNetworkReply::ProtocolFailure);
+    if (transportError || (error != QNetworkReply::NoError && status == 0))
+        co_return R::fail(reply->errorString());
     HttpResponse response{status, reply->readAll()};
     if (options.maxBytes > 0 && response.body.size() > options.maxBytes)
         co_return R::fail(QStringLiteral("body larger than %1 bytes").arg(options.maxBytes));

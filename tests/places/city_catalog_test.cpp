@@ -408,4 +408,12 @@ TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
         EXPECT_FALSE(QFile::exists(caseStore.filePath("city-catalog.json")))
             << url.value_or("(unset)").constData();
     }
+
+    // A page cut off half way would be a catalogue missing cities for good: the file never expires.
+    test::LoopbackServer::Reply cut{200, kCityPage};
+    cut.cutAfter = kCityPage.indexOf("kbgr");
+    server.setHandler([cut](const test::LoopbackServer::Request&) { return cut; });
+    EXPECT_FALSE(QCoro::waitFor(catalog.fetchRemoteCatalog()));
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), CityCatalog::builtInTable());
+    EXPECT_FALSE(QFile::exists(catalogPath()));
 }

@@ -177,6 +177,17 @@ TEST_F(PrayerSourceFetch, AnOversizedBodyFailsThatAttempt) {
     EXPECT_EQ(month.days.first().slots.first().time, "04:35");
 }
 
+// A page cut off half way still reads as a shorter month; taking it would keep a month with days missing.
+TEST_F(PrayerSourceFetch, AnAnswerCutOffHalfWayFailsThatAttempt) {
+    Reply cut = reply(200, htmlMonthPage("2024-05", 31));
+    cut.cutAfter = cut.body.size() / 2;
+    server.setHandler(only("&export=json", cut, reply(200, jsonMonth("2024-05", 31))));
+    const PrayerMonthCache month = load("jakarta", may);
+    EXPECT_EQ(server.requests().size(), 2);
+    ASSERT_EQ(month.days.size(), 31);
+    EXPECT_EQ(month.days.first().slots.first().time, "04:35");
+}
+
 // The product waits 20 s per request; a shorter time-out here shows the loop moving on after each one.
 TEST_F(PrayerSourceFetch, ASilentServerRunsIntoTheTimeOut) {
     Reply silent;

@@ -126,7 +126,7 @@ private:
         out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
         socket->write(out);
-        socket->write(reply.body);
+        socket->write(reply.cutAfter >= 0 ? reply.body.left(reply.cutAfter) : reply.body);
         socket->disconnectFromHost(); // closes once everything written has gone out
     }
 

@@ -27,6 +27,9 @@ public:
         QByteArray body;
         QByteArray contentType = "text/html; charset=utf-8";
         bool never = false; ///< accept and read the request, never answer
+        /// When 0 or more: Content-Length still announces the whole body, but only this many bytes of it are
+        /// sent before the connection is closed (a transfer cut off half way).
+        qsizetype cutAfter = -1;
     };
     /// Called on the server's thread, once per request.
     using Handler = std::function<Reply(const Request&)>;
