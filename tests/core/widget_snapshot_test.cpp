@@ -2,6 +2,7 @@
 #include "model/date_helpers.h"
 
 #include "support/printers.h"
+#include "support/sample_days.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -19,15 +20,7 @@ using namespace lumora;
 namespace {
 
 PrayerDay day(const QString& date) {
-    return PrayerDay{"jkt",
-                     "KOTA JAKARTA",
-                     date,
-                     {{PrayerName::subuh, "04:38"},
-                      {PrayerName::syuruq, "05:50"},
-                      {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"},
-                      {PrayerName::maghrib, "18:08"},
-                      {PrayerName::isya, "19:17"}}};
+    return test::sampleDay(date, "KOTA JAKARTA");
 }
 
 // 1 January 2026 00:00 UTC.

@@ -2,6 +2,7 @@
 #include "model/date_helpers.h"
 
 #include "support/printers.h"
+#include "support/sample_days.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,7 @@ Instant at(const char* day, const char* hhmm) {
 }
 
 PrayerDay day(const QString& date, const QString& cityName = "JAKARTA") {
-    return PrayerDay{"jkt",
-                     cityName,
-                     date,
-                     {{PrayerName::subuh, "04:38"},
-                      {PrayerName::syuruq, "05:50"},
-                      {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"},
-                      {PrayerName::maghrib, "18:08"},
-                      {PrayerName::isya, "19:17"}}};
+    return test::sampleDay(date, cityName);
 }
 
 PrayerMonthCache month(const QString& key, QList<PrayerDay> days) {

@@ -2,6 +2,7 @@
 #include "model/prayer_display.h"
 
 #include "support/printers.h"
+#include "support/sample_days.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,7 @@ Instant at(const char* day, const char* hhmm, double extraSeconds = 0) {
 }
 
 PrayerDay parsedDay(const QString& date, const char* subuh = "04:38", const char* syuruq = "05:50") {
-    return PrayerDay{"jkt",
-                     "jkt",
-                     date,
-                     {{PrayerName::subuh, subuh},
-                      {PrayerName::syuruq, syuruq},
-                      {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"},
-                      {PrayerName::maghrib, "18:08"},
-                      {PrayerName::isya, "19:17"}}};
+    return test::sampleDay(date, "jkt", subuh, syuruq);
 }
 
 const PrayerDay kToday = parsedDay("2026-03-07");

@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "support/printers.h"
+#include "support/sample_days.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,7 @@ using namespace lumora;
 namespace {
 
 PrayerDay sampleDay(const QString& date = "2026-03-07") {
-    return PrayerDay{"jkt",
-                     "Jakarta",
-                     date,
-                     {{PrayerName::subuh, "04:38"},
-                      {PrayerName::syuruq, "05:50"},
-                      {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"},
-                      {PrayerName::maghrib, "18:08"},
-                      {PrayerName::isya, "19:17"}}};
+    return test::sampleDay(date, "Jakarta");
 }
 
 Result<PrayerDay> decodeDay(const char* json) {
