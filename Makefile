@@ -26,7 +26,8 @@ bench: build
 	@for b in $(BUILD)/bench/lumora_bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 # libFuzzer targets need clang; kept out of the normal build and CI.
-fuzz: deps
+fuzz:
+	@scripts/install-deps clang libclang-rt-14-dev
 	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLUMORA_FUZZ=ON -DLUMORA_TESTS=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
