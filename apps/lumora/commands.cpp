@@ -156,6 +156,17 @@ std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
     return std::make_unique<Session>(*at, true);
 }
 
+/// The session of a subcommand that takes options only; none (and `*status` set) after a usage error.
+std::unique_ptr<Session> sessionWithoutArguments(const Options& o, int* status) {
+    QString error = o.error;
+    if (error.isEmpty() && !o.positionals.isEmpty())
+        error = QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first());
+    std::unique_ptr<Session> session;
+    if (error.isEmpty()) session = makeSession(o, &error);
+    if (!session) *status = fail(error);
+    return session;
+}
+
 /// The state `today` and `reminders` show: a full load at the app's current location.
 struct LoadedState {
     AppState state;
@@ -210,12 +221,9 @@ QCoro::Task<int> watchToday(Session& session) {
 int today(const QStringList& args) {
     const Options o = parseOptions(args, {QStringLiteral("at")}, true);
     if (o.watch && o.json) return fail(QStringLiteral("--watch tidak dapat dipakai bersama --json"));
-    if (!o.error.isEmpty()) return fail(o.error);
-    if (!o.positionals.isEmpty())
-        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
-    QString error;
-    auto session = makeSession(o, &error);
-    if (!session) return fail(error);
+    int status = 0;
+    auto session = sessionWithoutArguments(o, &status);
+    if (!session) return status;
 
     if (o.watch) return QCoro::waitFor(watchToday(*session));
 
@@ -233,12 +241,9 @@ int today(const QStringList& args) {
 
 int reminders(const QStringList& args) {
     const Options o = parseOptions(args, {QStringLiteral("at")});
-    if (!o.error.isEmpty()) return fail(o.error);
-    if (!o.positionals.isEmpty())
-        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
-    QString error;
-    auto session = makeSession(o, &error);
-    if (!session) return fail(error);
+    int status = 0;
+    auto session = sessionWithoutArguments(o, &status);
+    if (!session) return status;
 
     const auto [state, now] = loadTodayState(*session);
     const QList<NotificationRequest> requests = planNotifications(state);
