@@ -4,6 +4,7 @@
 
 #include "core/prayer_notifications.h"
 #include "core/prayer_repository.h"
+#include "model/data_folder.h"
 #include "model/date_helpers.h"
 #include "places/city_catalog.h"
 #include "places/location_service.h"
@@ -110,7 +111,7 @@ public:
     explicit Session(Instant clockStart, bool manual)
         : m_start(clockStart), m_manual(clockStart),
           m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
-          m_store(storage::dataFolder(), Settings(), m_clock), m_catalog(m_store, m_network),
+          m_store(dataFolder(), Settings(), m_clock), m_catalog(m_store, m_network),
           m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)),
                        m_catalog, m_store, m_clock) {}
 

@@ -11,14 +11,6 @@ namespace lumora {
 
 namespace storage {
 
-QString dataFolder() {
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty()) base = QDir::tempPath();
-    const QString folder = base + QStringLiteral("/LumoraMac");
-    ensureFolder(folder);
-    return folder;
-}
-
 void ensureFolder(const QString& path) {
     QDir().mkpath(path);
 }

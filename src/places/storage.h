@@ -16,8 +16,6 @@ namespace lumora {
 /// a write or delete that fails is dropped.
 namespace storage {
 
-/// $XDG_DATA_HOME/LumoraMac (the temp folder's LumoraMac when there is no data location), created if missing.
-QString dataFolder();
 /// Creates `path` with its parents; an existing folder is fine and a failure is ignored.
 void ensureFolder(const QString& path);
 std::optional<QByteArray> readFile(const QString& path);

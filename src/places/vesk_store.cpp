@@ -1,9 +1,11 @@
 #include "vesk_store.h"
 
+#include "model/data_folder.h"
+
 namespace lumora {
 
 VeskStore& VeskStore::shared() {
-    static VeskStore store(storage::dataFolder(), Settings(), SystemClock::instance());
+    static VeskStore store(dataFolder(), Settings(), SystemClock::instance());
     return store;
 }
 

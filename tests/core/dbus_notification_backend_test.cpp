@@ -1,5 +1,5 @@
 #include "core/prayer_notifications.h"
-#include "core/widget_reload.h"
+#include "snapshot/widget_reload.h"
 #include "model/date_helpers.h"
 #include "platform/linux/dbus_notification_backend.h"
 

@@ -1,3 +1,4 @@
+#include "model/data_folder.h"
 #include "places/storage.h"
 
 #include "support/printers.h"
@@ -66,7 +67,7 @@ TEST(Storage, MissingFilesAreAbsence) {
 TEST(Storage, DataFolderIsCreatedInsideTheDataHome) {
     test::TempHome home;
     EXPECT_FALSE(QFileInfo::exists(home.dataFolder()));
-    EXPECT_EQ(storage::dataFolder(), home.dataFolder());
+    EXPECT_EQ(dataFolder(), home.dataFolder());
     EXPECT_TRUE(QFileInfo(home.dataFolder()).isDir());
 }
 

@@ -1,26 +1,16 @@
 #include "widget_snapshot.h"
 
-#include <QDir>
+#include "model/data_folder.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cmath>
 
 namespace lumora {
 
 namespace {
-
-// The widget host links this file but nothing of the app's storage code, so the folder rule lives here too;
-// it must name the same folder as the app's data folder.
-QString snapshotFolder() {
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty()) base = QDir::tempPath();
-    const QString folder = base + QStringLiteral("/LumoraMac");
-    QDir().mkpath(folder);
-    return folder;
-}
 
 Result<std::optional<PrayerDay>> optionalDay(const QJsonObject& o, const char* key) {
     using R = Result<std::optional<PrayerDay>>;
@@ -91,7 +81,7 @@ WidgetSnapshot WidgetSnapshot::fallback(Instant now) {
 namespace WidgetSnapshotStore {
 
 QString url() {
-    return snapshotFolder() + QStringLiteral("/widget-snapshot.json");
+    return dataFolder() + QStringLiteral("/widget-snapshot.json");
 }
 
 bool write(const WidgetSnapshot& snapshot) {

@@ -1,4 +1,4 @@
-#include "core/widget_snapshot.h"
+#include "snapshot/widget_snapshot.h"
 #include "model/date_helpers.h"
 
 #include "support/printers.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QObject>
 #include <QString>
 
 namespace lumora {
@@ -19,6 +20,24 @@ inline constexpr auto kWidgetKind = "lumoraWidget";
 /// Emits the signal; false when it could not be sent (no bus). Nobody listening is not an error.
 bool reloadTimelines(const QString& kind = QString::fromLatin1(kWidgetKind),
                      QDBusConnection bus = QDBusConnection::sessionBus());
+
+/// The widget host's side: emits `reloadRequested(kind)` for every reload signal on the bus.
+class Listener : public QObject {
+    Q_OBJECT
+public:
+    explicit Listener(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+    /// False when there is no bus to listen on; the host then reloads only on its own schedule.
+    bool isListening() const { return m_listening; }
+
+Q_SIGNALS:
+    void reloadRequested(const QString& kind);
+
+private Q_SLOTS:
+    void onSignal(const QString& kind);
+
+private:
+    bool m_listening = false;
+};
 
 } // namespace WidgetReload
 
