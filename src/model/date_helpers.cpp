@@ -7,7 +7,9 @@
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 namespace lumora {
 
@@ -31,8 +33,8 @@ struct Shared {
     std::unique_ptr<icu::Calendar> hijri;
     std::unique_ptr<icu::SimpleDateFormat> formatters[4];
 
-    Shared() {
-        zone.reset(icu::TimeZone::createDefault());
+    explicit Shared(icu::TimeZone* z) {
+        zone.reset(z);
         UErrorCode status = U_ZERO_ERROR;
         auto* greg = new icu::GregorianCalendar(zone->clone(), posix, status);
         // Lenient on purpose: ICU applies the wall-time options only to lenient calendars.
@@ -56,22 +58,45 @@ struct Shared {
     }
 };
 
+// The zone can change while the app runs (a flight from WIB to WIT). A change builds a new set; the old sets
+// are kept, because callers may still hold references to their zone or calendar, and there are only ever a
+// handful of changes in a process's life.
+std::atomic<const Shared*> g_current{nullptr};
+std::atomic<int> g_generation{0};
+std::mutex g_swapMutex;
+
 const Shared& shared() {
-    static const Shared s;
-    return s;
+    if (const Shared* s = g_current.load(std::memory_order_acquire)) return *s;
+    std::lock_guard lock(g_swapMutex);
+    if (!g_current.load())
+        g_current.store(new Shared(icu::TimeZone::createDefault()), std::memory_order_release);
+    return *g_current.load();
 }
 
-// ICU calendars and formatters keep working state, so each thread computes on its own copy.
+// ICU calendars and formatters keep working state, so each thread computes on its own copy, made again after
+// a zone change.
+template <typename T> struct ThreadCopy {
+    std::unique_ptr<T> copy;
+    int generation = -1;
+    template <typename Make> T& get(Make make) {
+        const int now = g_generation.load(std::memory_order_acquire);
+        if (!copy || generation != now) {
+            copy.reset(make());
+            generation = now;
+        }
+        return *copy;
+    }
+};
+
 icu::Calendar& localCalendar() {
-    thread_local std::unique_ptr<icu::Calendar> cal(shared().calendar->clone());
-    return *cal;
+    thread_local ThreadCopy<icu::Calendar> cal;
+    return cal.get([] { return shared().calendar->clone(); });
 }
 
 icu::SimpleDateFormat& localFormatter(DateFormatter::Kind kind) {
-    thread_local std::unique_ptr<icu::SimpleDateFormat> copies[4];
-    auto& slot = copies[static_cast<int>(kind)];
-    if (!slot) slot.reset(shared().formatters[static_cast<int>(kind)]->clone());
-    return *slot;
+    thread_local ThreadCopy<icu::SimpleDateFormat> copies[4];
+    const int i = static_cast<int>(kind);
+    return copies[i].get([i] { return shared().formatters[i]->clone(); });
 }
 
 bool isAsciiDigit(QChar c) {
@@ -128,6 +153,25 @@ const icu::Calendar& calendar() {
 }
 const icu::Calendar& hijriCalendar() {
     return *shared().hijri;
+}
+
+bool setZone(const QString& zoneId) {
+    std::unique_ptr<icu::TimeZone> z;
+    if (zoneId.isEmpty()) {
+        z.reset(icu::TimeZone::detectHostTimeZone());
+    } else {
+        z.reset(icu::TimeZone::createTimeZone(toIcu(zoneId)));
+        // ICU answers an unknown identifier with the "Etc/Unknown" zone (GMT) rather than failing.
+        if (*z == icu::TimeZone::getUnknown()) return false;
+    }
+    if (!z) return false;
+    std::lock_guard lock(g_swapMutex);
+    const Shared* current = g_current.load();
+    if (current && *current->zone == *z) return false;
+    icu::TimeZone::setDefault(*z);
+    g_current.store(new Shared(z.release()), std::memory_order_release);
+    g_generation.fetch_add(1, std::memory_order_acq_rel);
+    return true;
 }
 
 QString zoneId() {
@@ -278,7 +322,8 @@ bool isSameDay(Instant a, Instant b) {
 }
 
 QString formatHijriDay(Instant t) {
-    thread_local std::unique_ptr<icu::Calendar> cal(shared().hijri->clone());
+    thread_local ThreadCopy<icu::Calendar> copy;
+    icu::Calendar* cal = &copy.get([] { return shared().hijri->clone(); });
     UErrorCode status = U_ZERO_ERROR;
     cal->setTime(t.unixMillis(), status);
     const int day = cal->get(UCAL_DATE, status);

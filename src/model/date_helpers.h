@@ -43,8 +43,8 @@ private:
     Kind m_kind;
 };
 
-/// The shared calendar, zone, locales and formatters. Each is created once, at first use, and never changes;
-/// the zone is the process's time zone at that moment.
+/// The shared calendar, zone, locales and formatters. Each is created at first use in the process's time zone
+/// of that moment, and made again only by `setZone`.
 namespace DateHelpers {
 
 const icu::Locale& posix();
@@ -54,6 +54,9 @@ const icu::TimeZone& zone();
 const icu::Calendar& calendar();
 /// The Umm al-Qura calendar. Read-only: clone it to compute.
 const icu::Calendar& hijriCalendar();
+/// Switches every helper to another zone (empty: the system's zone as it is now), for a zone change while
+/// the app runs; true when the zone changed. Formatters and calendars handed out before keep the old zone.
+bool setZone(const QString& zoneId = {});
 /// The zone's identifier, for example "Asia/Jakarta".
 QString zoneId();
 

@@ -28,6 +28,34 @@ TEST(DateHelpers, ZoneIsTheProcessZone) {
     EXPECT_EQ(DateHelpers::zoneId(), "Asia/Jakarta");
 }
 
+// A traveller's computer moves from WIB to WIT while the app runs: every helper follows the new zone, and
+// days and times already computed read in it.
+TEST(DateHelpers, ZoneChangeWhileRunning) {
+    struct Restore {
+        ~Restore() { DateHelpers::setZone(QStringLiteral("Asia/Jakarta")); }
+    } restore;
+    const Instant evening = jakarta(2026, 3, 7, 22, 30);
+    const auto dayStart = DateHelpers::makeDate("2026-03-07", "00:00");
+    ASSERT_TRUE(dayStart);
+
+    EXPECT_FALSE(DateHelpers::setZone(QStringLiteral("Asia/Jakarta"))) << "the same zone is no change";
+    EXPECT_FALSE(DateHelpers::setZone(QStringLiteral("Mars/Olympus_Mons")));
+    EXPECT_EQ(DateHelpers::zoneId(), "Asia/Jakarta");
+
+    ASSERT_TRUE(DateHelpers::setZone(QStringLiteral("Asia/Jayapura")));
+    EXPECT_EQ(DateHelpers::zoneId(), "Asia/Jayapura");
+    EXPECT_EQ(DateHelpers::dateFormatter().format(evening), "2026-03-08");
+    EXPECT_EQ(DateHelpers::displayTimeFormatter().format(evening), "00:30");
+    EXPECT_EQ(DateHelpers::civil(evening).hour, 0);
+    EXPECT_EQ(DateHelpers::makeDate("2026-03-07", "00:00"), *dayStart - 2 * 3600.0);
+
+    // Other threads compute on their own copies, made in the new zone.
+    std::thread([&] { EXPECT_EQ(DateHelpers::displayTimeFormatter().format(evening), "00:30"); }).join();
+
+    ASSERT_TRUE(DateHelpers::setZone(QStringLiteral("Asia/Jakarta")));
+    EXPECT_EQ(DateHelpers::displayTimeFormatter().format(evening), "22:30");
+}
+
 TEST(DateHelpers, ParseTime) {
     struct Case {
         const char* text;

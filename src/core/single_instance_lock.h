@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace lumora {
+
+/// The advisory lock that keeps one copy of the app running per user: "lumora.lock" in the data folder,
+/// held for the life of the process. The kernel drops it when the process ends, however it ends.
+class SingleInstanceLock {
+public:
+    /// Creates the lock's folder (a failure shows later as a failed `acquire`).
+    explicit SingleInstanceLock(const QString& folder);
+    ~SingleInstanceLock();
+    SingleInstanceLock(const SingleInstanceLock&) = delete;
+    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+
+    /// True when this process holds the lock; a second call returns true without opening the file again.
+    bool acquire();
+    QString lockPath() const { return m_lockPath; }
+    int fileDescriptor() const { return m_fileDescriptor; }
+
+private:
+    QString m_lockPath;
+    int m_fileDescriptor = -1;
+};
+
+} // namespace lumora
