@@ -1,0 +1,128 @@
+#pragma once
+
+// moc 6.4 cannot parse libstdc++'s <compare>, which instant.h pulls in; moc needs nothing from it.
+#ifndef Q_MOC_RUN
+#include "model/app_state.h"
+#include "model/instant.h"
+#endif
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+#include <memory>
+#include <optional>
+
+namespace lumora {
+
+class LocationService;
+class NotificationCenter;
+class PrayerRepository;
+
+/// The one long-lived driver of the app: holds the state the tray, the window and the widget show, ticks the
+/// countdown clock, and decides when the schedule is loaded again (a new location, the day's change, a clock
+/// jump, a resume, a user's request). Lives on the main thread.
+class AppViewModel : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(QString locationStatus READ locationStatus NOTIFY locationStatusChanged)
+    Q_PROPERTY(QStringList debugLines READ debugLines NOTIFY debugLinesChanged)
+
+public:
+    /// A jump of the wall clock this large (either way) between two ticks reloads the schedule.
+    static constexpr double kClockJumpThreshold = 120;
+    static constexpr int kTickMs = 1000;
+    static constexpr int kLocationRefreshMs = 30 * 60 * 1000;
+    static inline const QString kWaitingForLocation = QStringLiteral("Menunggu lokasi...");
+
+    /// `notifications` may be null (notifications off or unavailable); `widgetBus` carries the reload signal.
+    /// Every value the location service publishes, the current one first, starts a refresh.
+    AppViewModel(LocationService& locationService, PrayerRepository& repository,
+                 NotificationCenter* notifications, const Clock& clock, QDBusConnection widgetBus,
+                 QObject* parent = nullptr);
+    ~AppViewModel() override;
+
+    const AppState& state() const { return m_state; }
+    bool isLoading() const { return m_isLoading; }
+    Instant countdownNow() const { return m_countdownNow; }
+    Instant blinkNow() const { return m_blinkNow; }
+    QString locationStatus() const { return m_locationStatus; }
+    QStringList debugLines() const { return m_debugLines; }
+    LocationService& locationService() { return m_locationService; }
+
+    /// The tray's watchdog moves both clocks forward once a minute.
+    void setCountdownNow(Instant now);
+    void setBlinkNow(Instant now);
+
+    /// The start sequence; runs once, later calls return at once.
+    void bootstrap();
+    /// One load cycle for `location`. Not coalesced: the last to finish sets the state.
+    QCoro::Task<> refresh(std::optional<GeoPoint> location);
+    /// Starts a refresh with the location service's current location, without waiting for it.
+    void startRefresh();
+
+    // The clock's steps; public so the shell (and tests) can drive them.
+    /// Every second: detects clock jumps, advances the countdown, keeps the blink clock and the day in step.
+    void handleMinuteTick();
+    void refreshIfDayChanged();
+    /// The app became active or the machine woke.
+    void handleAppResumed();
+    /// The system's zone changed: every time and day key follows it, and the schedule is loaded again.
+    void handleTimeZoneChanged(const QString& zoneId);
+    void updateBlinkTimer();
+
+    bool hasStarted() const { return m_hasStarted; }
+    bool isClockRunning() const { return m_timer.isActive(); }
+    bool isLocationRefreshRunning() const { return m_locationRefreshTimer.isActive(); }
+    bool isBlinkTimerRunning() const { return m_blinkTimer != nullptr; }
+    std::optional<QString> lastRenderedDayKey() const { return m_lastRenderedDayKey; }
+
+Q_SIGNALS:
+    void stateChanged();
+    void isLoadingChanged();
+    void countdownNowChanged();
+    void blinkNowChanged();
+    void locationStatusChanged();
+    void debugLinesChanged();
+    /// A load cycle began (for diagnostics and tests: refreshes are not coalesced).
+    void refreshStarted();
+    /// After the snapshot was written (or failed to be) and the reload was asked for.
+    void widgetSnapshotPublished();
+
+private:
+    QCoro::Task<> restoreCachedState();
+    QCoro::Task<> startSequenceTasks();
+    void applyState(const AppState& state);
+    void publishWidgetSnapshot(const AppState& state);
+    void setIsLoading(bool loading);
+    void setLocationStatus(int authorization);
+    bool locationAuthorizedAlways() const;
+    QString todayKey() const;
+
+    LocationService& m_locationService;
+    PrayerRepository& m_repository;
+    QPointer<NotificationCenter> m_notifications;
+    const Clock& m_clock;
+    QDBusConnection m_widgetBus;
+
+    AppState m_state;
+    bool m_isLoading = false;
+    Instant m_countdownNow;
+    Instant m_blinkNow;
+    QString m_locationStatus = kWaitingForLocation;
+    QStringList m_debugLines;
+
+    QTimer m_timer;
+    std::unique_ptr<QTimer> m_blinkTimer;
+    QTimer m_locationRefreshTimer;
+    bool m_hasStarted = false;
+    std::optional<QString> m_lastRenderedDayKey;
+    std::optional<Instant> m_lastClockSample;
+};
+
+} // namespace lumora
