@@ -1,0 +1,133 @@
+#include "desktop_app.h"
+
+#include "instance_channel.h"
+#include "unix_signals.h"
+
+#include "core/app_view_model.h"
+#include "core/prayer_repository.h"
+#include "core/single_instance_lock.h"
+#include "model/data_folder.h"
+#include "places/city_catalog.h"
+#include "places/location_service.h"
+#include "places/resource_locator.h"
+#include "places/vesk_store.h"
+#include "platform/linux/dbus_notification_backend.h"
+#include "platform/location_provider.h"
+#include "platform/notification_center.h"
+#include "platform/system_events.h"
+#include "schedule/prayer_source.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <memory>
+
+namespace lumora {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+/// What a second start waits for the first copy's answer before it gives up and exits all the same.
+constexpr auto kActivateLimit = 2s;
+
+void showAndRaise(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+/// Everything the running app is made of, built once.
+class DesktopApp : public QObject {
+public:
+    DesktopApp()
+        : m_store(dataFolder(), Settings(), SystemClock::instance()), m_catalog(m_store, m_network),
+          m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)),
+                       m_catalog, m_store, SystemClock::instance()),
+          m_location(createLocationProvider(m_store.settings().text(LocationService::kFixedLocationKey)),
+                     m_store),
+          m_notifications(SystemClock::instance(), makeDesktopNotificationBackend()),
+          m_viewModel(m_location, m_repository, m_notifications.isAvailable() ? &m_notifications : nullptr,
+                      SystemClock::instance(), QDBusConnection::sessionBus()),
+          m_systemEvents(makeSystemEvents()) {
+        m_window.setWindowTitle(QStringLiteral("lumora"));
+        m_window.resize(731, 500);
+        auto* layout = new QVBoxLayout(&m_window);
+        layout->addWidget(&m_summary);
+        m_summary.setAlignment(Qt::AlignCenter);
+        connect(&m_viewModel, &AppViewModel::stateChanged, this, &DesktopApp::renderSummary);
+        connect(&m_viewModel, &AppViewModel::countdownNowChanged, this, &DesktopApp::renderSummary);
+
+        connect(&m_channel, &InstanceChannel::activateRequested, this, [this] { showAndRaise(m_window); });
+        connect(m_systemEvents.get(), &SystemEvents::didWake, &m_viewModel, &AppViewModel::handleAppResumed);
+        connect(m_systemEvents.get(), &SystemEvents::timeZoneChanged, &m_viewModel,
+                &AppViewModel::handleTimeZoneChanged);
+        connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+            if (s == Qt::ApplicationActive && m_viewModel.hasStarted()) m_viewModel.handleAppResumed();
+        });
+        connect(&m_signals, &UnixSignals::terminationRequested, qApp, &QCoreApplication::quit);
+    }
+
+    bool listen() { return m_channel.listen(); }
+
+    void start() {
+        showAndRaise(m_window);
+        // The view model starts once the window is up, so the first paint never waits for a load.
+        QMetaObject::invokeMethod(
+            this, [this] { m_viewModel.bootstrap(); }, Qt::QueuedConnection);
+    }
+
+private:
+    void renderSummary() {
+        const AppState& s = m_viewModel.state();
+        m_summary.setText(s.cityName + QStringLiteral("\n") + s.todayLabel + QStringLiteral("\n") +
+                          s.statusText);
+    }
+
+    QNetworkAccessManager m_network;
+    VeskStore m_store;
+    CityCatalog m_catalog;
+    PrayerRepository m_repository;
+    LocationService m_location;
+    NotificationCenter m_notifications;
+    AppViewModel m_viewModel;
+    std::unique_ptr<SystemEvents> m_systemEvents;
+    InstanceChannel m_channel;
+    UnixSignals m_signals;
+    QWidget m_window;
+    QLabel m_summary;
+};
+
+} // namespace
+
+int runDesktopApp(int& argc, char** argv, const QStringList& args) {
+    Q_UNUSED(args);
+    SingleInstanceLock lock(dataFolder());
+    if (!lock.acquire()) {
+        // A second copy never builds a window, a tray item or a view model: it wakes the first and leaves,
+        // also when the first is still starting or hung and does not answer.
+        QCoreApplication core(argc, argv);
+        InstanceChannel::activateRunningCopy(kActivateLimit);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("lumora"));
+    QApplication::setApplicationName(QStringLiteral("lumora"));
+    QApplication::setDesktopFileName(QStringLiteral("lumora"));
+    // Closing the window leaves the app in the tray; only "Exit" or a signal ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (const auto icon = ResourceLocator::path(QStringLiteral("vesk_sholat_v2"), QStringLiteral("png")))
+        QApplication::setWindowIcon(QIcon(*icon));
+
+    DesktopApp desktop;
+    desktop.listen();
+    desktop.start();
+    return app.exec();
+}
+
+} // namespace lumora

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+namespace lumora {
+
+/// Runs the desktop application (`lumora`, `lumora app`): one copy per user, the tray item, the main window
+/// and the view model. Returns the exit status; a second copy activates the first and returns 0 at once.
+int runDesktopApp(int& argc, char** argv, const QStringList& args);
+
+} // namespace lumora
