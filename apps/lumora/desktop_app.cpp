@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -29,6 +30,8 @@
 namespace lumora {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcApp, "lumora.app", QtInfoMsg)
 
 using namespace std::chrono_literals;
 
@@ -62,7 +65,10 @@ public:
         connect(&m_viewModel, &AppViewModel::stateChanged, this, &DesktopApp::renderSummary);
         connect(&m_viewModel, &AppViewModel::countdownNowChanged, this, &DesktopApp::renderSummary);
 
-        connect(&m_channel, &InstanceChannel::activateRequested, this, [this] { showAndRaise(m_window); });
+        connect(&m_channel, &InstanceChannel::activateRequested, this, [this] {
+            qCDebug(lcApp) << "another start asked to activate this copy";
+            showAndRaise(m_window);
+        });
         connect(m_systemEvents.get(), &SystemEvents::didWake, &m_viewModel, &AppViewModel::handleAppResumed);
         connect(m_systemEvents.get(), &SystemEvents::timeZoneChanged, &m_viewModel,
                 &AppViewModel::handleTimeZoneChanged);
@@ -72,7 +78,15 @@ public:
         connect(&m_signals, &UnixSignals::terminationRequested, qApp, &QCoreApplication::quit);
     }
 
-    bool listen() { return m_channel.listen(); }
+    bool listen() {
+        const bool ok = m_channel.listen();
+        if (ok)
+            qCDebug(lcApp) << "listening for later starts at" << InstanceChannel::socketPath();
+        else
+            qCWarning(lcApp) << "cannot listen at" << InstanceChannel::socketPath()
+                             << "; a later start will not bring this window forward";
+        return ok;
+    }
 
     void start() {
         showAndRaise(m_window);
@@ -111,7 +125,8 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
         // A second copy never builds a window, a tray item or a view model: it wakes the first and leaves,
         // also when the first is still starting or hung and does not answer.
         QCoreApplication core(argc, argv);
-        InstanceChannel::activateRunningCopy(kActivateLimit);
+        const bool answered = InstanceChannel::activateRunningCopy(kActivateLimit);
+        qCDebug(lcApp) << "lumora is already running; activated it:" << answered;
         return 0;
     }
 

@@ -1,0 +1,135 @@
+// The desktop app as a person starts it: the real binary on a private X server and a private session bus
+// (the CTest entry wraps this program in its own dbus-run-session), over a private home.
+#include "core/single_instance_lock.h"
+#include "support/temp_home.h"
+#include "support/xvfb_server.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace lumora::test {
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms = 15'000) {
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QThread::msleep(25);
+    return done();
+}
+
+class DesktopApp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qgetenv("LUMORA_TEST_PRIVATE_BUS") != "1")
+            GTEST_SKIP() << "needs the private bus (ctest -R apps.desktop)";
+        if (!xvfb.isRunning()) GTEST_SKIP() << "Xvfb is not available";
+        QDir().mkpath(runtime());
+        QFile::setPermissions(runtime(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    void TearDown() override {
+        for (QProcess* p : {&first, &second}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished();
+            }
+        }
+    }
+
+    QString runtime() const { return home.path() + "/runtime"; }
+    QString socketPath() const { return runtime() + "/lumora.socket"; }
+    QString lockPath() const { return home.dataFolder() + "/lumora.lock"; }
+
+    void start(QProcess& p, const QStringList& args = {}) {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("TZ", "Asia/Jakarta");
+        e.insert("XDG_RUNTIME_DIR", runtime());
+        e.insert("LUMORA_SCHEDULE_URL", "");
+        e.insert("LUMORA_NOTIFICATIONS", "off");
+        e.insert("LUMORA_LOCATION", "-6.2088,106.8456");
+        e.insert("QT_LOGGING_RULES", "lumora.app.debug=true");
+        e.remove("QT_QPA_PLATFORM"); // a real X client, not the offscreen platform the unit tests use
+        p.setProcessEnvironment(e);
+        p.start(QStringLiteral(LUMORA_BINARY), args);
+        ASSERT_TRUE(p.waitForStarted());
+    }
+    /// The first copy is up once it listens for later starts.
+    bool listening(QProcess& p) {
+        return waitFor([&] {
+            p.waitForReadyRead(50);
+            m_firstErr += QString::fromUtf8(p.readAllStandardError());
+            return m_firstErr.contains("listening for later starts");
+        });
+    }
+    QString firstErr(QProcess& p) {
+        p.waitForReadyRead(200);
+        m_firstErr += QString::fromUtf8(p.readAllStandardError());
+        return m_firstErr;
+    }
+
+    TempHome home;
+    XvfbServer xvfb;
+    QProcess first;
+    QProcess second;
+    QString m_firstErr;
+};
+
+TEST_F(DesktopApp, SecondStartActivatesTheFirstAndExits) {
+    start(first);
+    ASSERT_TRUE(listening(first)) << m_firstErr.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(socketPath()));
+    struct stat info {};
+    ASSERT_EQ(stat(QFile::encodeName(lockPath()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(waitFor([] {
+        return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json");
+    })) << "the start sequence publishes the widget snapshot";
+
+    start(second);
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitFor([&] { return firstErr(first).contains("asked to activate"); }));
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // SIGTERM ends the first copy cleanly.
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10'000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+}
+
+TEST_F(DesktopApp, AStartAfterAKilledCopyTakesOver) {
+    start(first);
+    ASSERT_TRUE(listening(first));
+    ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+    first.waitForFinished();
+    ASSERT_TRUE(QFileInfo::exists(socketPath())) << "the dead copy's socket is left behind";
+
+    m_firstErr.clear();
+    start(second);
+    ASSERT_TRUE(listening(second)) << "the lock died with the killed copy, and the stale socket is replaced";
+    EXPECT_EQ(second.state(), QProcess::Running);
+}
+
+TEST_F(DesktopApp, ACopyThatHoldsTheLockButNeverAnswersIsLeftAlone) {
+    // This test process plays a copy that is starting or hung: it holds the lock and listens nowhere.
+    SingleInstanceLock hung(home.dataFolder());
+    ASSERT_TRUE(hung.acquire());
+    start(second);
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(socketPath()));
+}
+
+} // namespace
+} // namespace lumora::test
