@@ -2,8 +2,8 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 JOBS ?= $(shell nproc)
-# What `make run` passes to lumora; until the tray app exists, the day's schedule.
-ARGS ?= today --watch
+# What `make run` passes to lumora: nothing starts the desktop app; ARGS="today --json" runs a subcommand.
+ARGS ?=
 
 .PHONY: deps configure build test run bench fuzz format clean
 
@@ -19,8 +19,12 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Without a display the desktop app cannot start, so the terminal view stands in.
 run: build
-	@$(BUILD)/apps/lumora/lumora $(ARGS)
+	@if [ -n "$(ARGS)" ]; then $(BUILD)/apps/lumora/lumora $(ARGS); \
+	elif [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/apps/lumora/lumora; \
+	else echo "make run: no display (DISPLAY or WAYLAND_DISPLAY); showing lumora today --watch instead"; \
+	  $(BUILD)/apps/lumora/lumora today --watch; fi
 
 bench: build
 	@for b in $(BUILD)/bench/lumora_bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
