@@ -1,6 +1,8 @@
 #include "hisab/hijri_calendar.h"
 #include "hisab/lunar_position.h"
 
+#include "model/date_helpers.h"
+
 #include <QDateTime>
 
 #include <gtest/gtest.h>
@@ -203,4 +205,25 @@ TEST(HijriCalendar, OutsideTheYearsComputed) {
     EXPECT_FALSE(indonesianHijriDate(1990, 1, 1));
     EXPECT_FALSE(indonesianHijriDate(2026, 2, 30));
     EXPECT_EQ(indonesianHijriDate(2026, 3, 9), (HijriDate{19, 9, 1447}));
+}
+
+// The calculation as the Hijri line shows it, with the offset some users set for a different sighting.
+TEST(HijriCalendar, ThroughTheHijriLine) {
+    struct Case {
+        const char* localDay;
+        int offset;
+        const char* expected;
+    } cases[] = {
+        {"2026-02-18", 0, "30 Sya'ban 1447H"},   {"2026-02-19", 0, "1 Ramadhan 1447H"},
+        {"2026-03-09", 0, "19 Ramadhan 1447H"},  {"2026-03-20", 0, "30 Ramadhan 1447H"},
+        {"2026-03-20", 1, "1 Syawal 1447H"},     {"2026-03-21", -1, "30 Ramadhan 1447H"},
+        {"2026-03-21", -2, "29 Ramadhan 1447H"}, {"2025-06-26", 2, "2 Muharram 1447H"},
+    };
+    for (const auto& c : cases) {
+        DateHelpers::setHijriCalendar(&indonesianHijriDate, c.offset);
+        // Late evening local time: the date still turns at midnight.
+        const Instant t = utc(QString::fromLatin1(c.localDay) + "T23:30:00+07:00");
+        EXPECT_EQ(DateHelpers::formatHijriDay(t), c.expected) << c.localDay << " offset " << c.offset;
+    }
+    DateHelpers::setHijriCalendar(nullptr, 0);
 }
