@@ -116,6 +116,10 @@ CrescentObservation crescentAtSunset(chr::year_month_day day, const Place& place
     return o;
 }
 
+chr::year_month_day nextMonthStart(chr::year_month_day first) {
+    return chr::year_month_day{nextStart(chr::sys_days{first})};
+}
+
 std::optional<chr::year_month_day> monthStart(int year, int month) {
     if (year < kFirstYear || year > kLastYear || month < 1 || month > 12) return std::nullopt;
     const auto s = MonthStarts::local().start(monthIndex(year, month));

@@ -26,7 +26,8 @@ inline constexpr int kEpochYear = 1446;
 inline constexpr int kEpochMonth = 9;
 inline constexpr std::chrono::year_month_day kEpochDay{std::chrono::year{2025}, std::chrono::March,
                                                        std::chrono::day{1}};
-/// The years computed (1999 to 2107). The criteria date from 1443 H; earlier years apply them all the same.
+/// The years computed (April 1999 to November 2077). The criteria date from 1443 H; earlier years apply them
+/// all the same.
 inline constexpr int kFirstYear = 1420;
 inline constexpr int kLastYear = 1500;
 
@@ -44,6 +45,10 @@ struct CrescentObservation {
 
 /// The crescent at sunset of the civil day `day` at `place`.
 CrescentObservation crescentAtSunset(std::chrono::year_month_day day, const Place& place = kBandaAceh);
+
+/// The first day of the month after the one that began on `first`: the day after its 29th when the crescent
+/// meets the criteria that evening, else the day after its 30th.
+std::chrono::year_month_day nextMonthStart(std::chrono::year_month_day first);
 
 /// The first day of a Hijri month (1 = Muharram); none outside kFirstYear ... kLastYear.
 std::optional<std::chrono::year_month_day> monthStart(int year, int month);
