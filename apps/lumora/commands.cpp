@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "cli_output.h"
+#include "hijri_command.h"
 
 #include "core/prayer_notifications.h"
 #include "core/prayer_repository.h"
@@ -375,6 +376,8 @@ void printUsage(QTextStream& s) {
          "  parse FILE --city KODE --month YYYY-MM\n"
          "                                       membaca jawaban layanan jadwal yang tersimpan\n"
          "  cities [KUERI] [--json]              daftar kota, atau kota yang cocok\n"
+         "  hijri [YYYY-MM-DD] [--json] [--calendar indonesia|ummalqura]\n"
+         "                                       tanggal Hijriah dan awal tiga bulan berikutnya\n"
          "\n"
          "WAKTU adalah waktu setempat ISO 8601, misalnya 2026-03-07T05:50:00.\n";
 }
@@ -398,6 +401,8 @@ int run(const QStringList& args) {
         status = parse(rest);
     else if (command == u"cities")
         status = cities(rest);
+    else if (command == u"hijri")
+        status = hijri(rest);
     else
         status = fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora help)").arg(command));
     out().flush();

@@ -1,5 +1,8 @@
 #include "commands.h"
 #include "desktop_app.h"
+#include "hijri_command.h"
+
+#include "places/storage.h"
 
 #include <QCoreApplication>
 
@@ -15,6 +18,7 @@ bool startsDesktopApp(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    lumora::cli::applyHijriSettings(lumora::cli::hijriSettings(lumora::Settings()));
     if (startsDesktopApp(argc, argv)) {
         QStringList args;
         for (int i = 1; i < argc; ++i)

@@ -21,6 +21,11 @@ struct SolarPosition {
 /// low-precision solar theory, good to about 0.01 degree, which is a few seconds of time).
 SolarPosition solarPosition(Instant t, double deltaTSeconds = kDeltaTSeconds);
 
+/// As `solarPosition`, with the Sun's place from the VSOP87 series as Meeus truncates them (chapter 32 and
+/// appendix III; about 1"). The low-precision theory can be 15" off, and on some evenings that much decides
+/// whether the crescent's elongation reaches its minimum.
+SolarPosition preciseSolarPosition(Instant t, double deltaTSeconds = kDeltaTSeconds);
+
 /// Julian day (UT) of an instant.
 double julianDay(Instant t);
 

@@ -7,7 +7,9 @@
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -321,17 +323,54 @@ bool isSameDay(Instant a, Instant b) {
     return x.year == y.year && x.month == y.month && x.day == y.day;
 }
 
-QString formatHijriDay(Instant t) {
+namespace {
+std::atomic<HijriCalendarFunction> g_hijriCalendar{nullptr};
+std::atomic<int> g_hijriOffset{0};
+} // namespace
+
+std::optional<HijriDate> ummAlQuraDate(int year, int month, int day) {
+    // Noon stands for the whole day: ICU's Islamic calendars turn their day at local midnight.
+    const auto noon = fromCivil(CivilTime{year, month, day, 12, 0, 0});
+    if (!noon) return std::nullopt;
     thread_local ThreadCopy<icu::Calendar> copy;
     icu::Calendar* cal = &copy.get([] { return shared().hijri->clone(); });
     UErrorCode status = U_ZERO_ERROR;
-    cal->setTime(t.unixMillis(), status);
-    const int day = cal->get(UCAL_DATE, status);
-    const int month = cal->get(UCAL_MONTH, status) + 1;
-    const int year = cal->get(UCAL_YEAR, status);
-    const QString name = hijriMonthName(month);
-    if (U_FAILURE(status) || name.isEmpty()) return {};
-    return QStringLiteral("%1 %2 %3H").arg(day).arg(name).arg(year);
+    cal->setTime(noon->unixMillis(), status);
+    HijriDate d;
+    d.day = cal->get(UCAL_DATE, status);
+    d.month = cal->get(UCAL_MONTH, status) + 1;
+    d.year = cal->get(UCAL_YEAR, status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return d;
+}
+
+void setHijriCalendar(HijriCalendarFunction calendar, int offsetDays) {
+    g_hijriCalendar = calendar;
+    g_hijriOffset = std::clamp(offsetDays, -HijriSettings::kMaxOffset, HijriSettings::kMaxOffset);
+}
+
+std::optional<HijriDate> hijriDay(Instant t) {
+    namespace chr = std::chrono;
+    const CivilTime c = civil(t);
+    // Moving the Gregorian day moves the Hijri one by the same whole days, across month ends included.
+    const chr::year_month_day day{chr::sys_days{chr::year{c.year} / c.month / c.day} +
+                                  chr::days{g_hijriOffset.load()}};
+    if (!day.ok()) return std::nullopt;
+    const HijriCalendarFunction calendar = g_hijriCalendar.load();
+    return (calendar ? calendar : &ummAlQuraDate)(static_cast<int>(day.year()),
+                                                  static_cast<int>(static_cast<unsigned>(day.month())),
+                                                  static_cast<int>(static_cast<unsigned>(day.day())));
+}
+
+QString formatHijriDate(const HijriDate& date) {
+    const QString name = hijriMonthName(date.month);
+    if (name.isEmpty()) return {};
+    return QStringLiteral("%1 %2 %3H").arg(date.day).arg(name).arg(date.year);
+}
+
+QString formatHijriDay(Instant t) {
+    const auto date = hijriDay(t);
+    return date ? formatHijriDate(*date) : QString();
 }
 
 } // namespace DateHelpers

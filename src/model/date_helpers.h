@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hijri_date.h"
 #include "instant.h"
 
 #include <QString>
@@ -88,7 +89,19 @@ bool isSameDay(Instant a, Instant b);
 CivilTime civil(Instant t);
 /// The instant of a wall-clock time in `zone`, with the gap policy above; none for impossible fields.
 std::optional<Instant> fromCivil(const CivilTime& c);
-/// "7 Ramadhan 1447H", or empty.
+/// Maps a Gregorian day (month and day 1-based) to its Hijri date; none outside the calendar's range.
+using HijriCalendarFunction = std::optional<HijriDate> (*)(int year, int month, int day);
+
+/// The Umm al-Qura date through ICU, the day taken in `zone`.
+std::optional<HijriDate> ummAlQuraDate(int year, int month, int day);
+/// The calendar and offset (days, -2 ... 2) that `hijriDay` and `formatHijriDay` use; null is Umm al-Qura,
+/// which is also what holds until the program sets one. Set once at start, before other threads format.
+void setHijriCalendar(HijriCalendarFunction calendar, int offsetDays = 0);
+/// The configured calendar's date for the calendar day holding `t` moved by the offset.
+std::optional<HijriDate> hijriDay(Instant t);
+/// "7 Ramadhan 1447H", or empty when the month has no name.
+QString formatHijriDate(const HijriDate& date);
+/// `hijriDay` as text, or empty.
 QString formatHijriDay(Instant t);
 
 } // namespace DateHelpers

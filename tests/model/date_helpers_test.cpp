@@ -121,7 +121,14 @@ TEST(DateHelpers, Formatters) {
     EXPECT_EQ(DateHelpers::monthFormatter().format(jakarta(2026, 3, 31, 23, 59)), "2026-03");
 }
 
-TEST(DateHelpers, HijriDay) {
+/// Each Hijri test states its calendar; the setting is process-wide.
+class HijriDay : public ::testing::Test {
+protected:
+    void SetUp() override { DateHelpers::setHijriCalendar(&DateHelpers::ummAlQuraDate, 0); }
+    void TearDown() override { DateHelpers::setHijriCalendar(nullptr, 0); }
+};
+
+TEST_F(HijriDay, UmmAlQura) {
     struct Case {
         Instant at;
         const char* expected;
@@ -129,9 +136,79 @@ TEST(DateHelpers, HijriDay) {
         {jakarta(2026, 2, 18, 12), "1 Ramadhan 1447H"},
         {jakarta(2026, 3, 7, 12), "18 Ramadhan 1447H"},
         {jakarta(2026, 5, 27, 12), "10 Dzulhijjah 1447H"},
+        // The day turns at local midnight, not at sunset.
+        {jakarta(2026, 2, 17, 23, 59), "29 Sya'ban 1447H"},
+        {jakarta(2026, 2, 18, 0, 0), "1 Ramadhan 1447H"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DateHelpers::formatHijriDay(c.at), c.expected);
+    // Nothing configured is Umm al-Qura too: the widget program never sets a calendar.
+    DateHelpers::setHijriCalendar(nullptr, 0);
+    EXPECT_EQ(DateHelpers::formatHijriDay(jakarta(2026, 2, 18, 12)), "1 Ramadhan 1447H");
+}
+
+// A stand-in calendar that relabels the Gregorian day, so that which day the calendar is asked for shows in
+// the text: 2026-03-01 reads "1 Rabiul Awwal 1447H".
+std::optional<HijriDate> relabelled(int year, int month, int day) {
+    return HijriDate{day, month, year - 579};
+}
+
+TEST_F(HijriDay, TheConfiguredCalendarIsAskedForTheDayMovedByTheOffset) {
+    struct Case {
+        Instant at;
+        int offset;
+        const char* expected;
+    } cases[] = {
+        {jakarta(2026, 3, 7, 12), 0, "7 Rabiul Awwal 1447H"},
+        {jakarta(2026, 3, 7, 0, 0), 2, "9 Rabiul Awwal 1447H"},
+        {jakarta(2026, 3, 7, 23, 59), -2, "5 Rabiul Awwal 1447H"},
+        {jakarta(2026, 2, 28, 12), 1, "1 Rabiul Awwal 1447H"},
+        {jakarta(2026, 1, 1, 12), -2, "30 Dzulhijjah 1446H"},
+        {jakarta(2025, 12, 31, 12), 1, "1 Muharram 1447H"},
+        // Outside -2 ... 2 the offset is held at the nearest end.
+        {jakarta(2026, 3, 7, 12), 5, "9 Rabiul Awwal 1447H"},
+    };
+    for (const auto& c : cases) {
+        DateHelpers::setHijriCalendar(&relabelled, c.offset);
+        EXPECT_EQ(DateHelpers::formatHijriDay(c.at), c.expected) << "offset " << c.offset;
+    }
+}
+
+TEST_F(HijriDay, OffsetMovesUmmAlQuraByWholeDays) {
+    // Across the end of Sya'ban and of the year 1447.
+    for (const Instant base : {jakarta(2026, 2, 17, 12), jakarta(2026, 6, 15, 12)}) {
+        for (int offset = -2; offset <= 2; ++offset) {
+            DateHelpers::setHijriCalendar(&DateHelpers::ummAlQuraDate, 0);
+            const QString moved = DateHelpers::formatHijriDay(base + offset * 86400.0);
+            DateHelpers::setHijriCalendar(&DateHelpers::ummAlQuraDate, offset);
+            EXPECT_EQ(DateHelpers::formatHijriDay(base), moved) << "offset " << offset;
+        }
+    }
+}
+
+TEST(HijriSettings, ParsesTheTwoValuesAndReportsBadOnes) {
+    using Kind = HijriCalendarKind;
+    struct Case {
+        std::optional<QString> calendar, offset;
+        Kind kind;
+        int offsetDays;
+        int errors;
+    } cases[] = {
+        {std::nullopt, std::nullopt, Kind::indonesia, 0, 0}, {"ummalqura", "-2", Kind::ummalqura, -2, 0},
+        {" Indonesia ", "+1", Kind::indonesia, 1, 0},        {"indonesia", "2", Kind::indonesia, 2, 0},
+        {"hijri", std::nullopt, Kind::indonesia, 0, 1},      {"ummalqura", "3", Kind::ummalqura, 0, 1},
+        {std::nullopt, "1.5", Kind::indonesia, 0, 1},        {"", "", Kind::indonesia, 0, 2},
+    };
+    for (const auto& c : cases) {
+        const HijriSettings s = parseHijriSettings(c.calendar, c.offset);
+        EXPECT_EQ(s.calendar, c.kind) << c.calendar.value_or("-").toStdString();
+        EXPECT_EQ(s.offsetDays, c.offsetDays) << c.offset.value_or("-").toStdString();
+        EXPECT_EQ(s.errors.size(), c.errors) << s.errors.join(" | ").toStdString();
+    }
+    const HijriSettings bad = parseHijriSettings(QString("islamic"), QString("7"));
+    ASSERT_EQ(bad.errors.size(), 2);
+    EXPECT_TRUE(bad.errors[0].contains("islamic"));
+    EXPECT_TRUE(bad.errors[1].contains("7"));
 }
 
 TEST(DateHelpers, SharedValuesAreSafeFromSeveralThreads) {
