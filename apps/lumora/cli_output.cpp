@@ -2,19 +2,7 @@
 
 #include "model/date_helpers.h"
 
-#include <QRegularExpression>
-
 namespace lumora::cli {
-
-std::optional<Instant> parseLocalIso(const QString& text) {
-    static const QRegularExpression re(
-        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2})(?::(\d{2}))?$)"));
-    const auto m = re.match(text.trimmed());
-    if (!m.hasMatch()) return std::nullopt;
-    return DateHelpers::fromCivil(CivilTime{m.captured(1).toInt(), m.captured(2).toInt(),
-                                            m.captured(3).toInt(), m.captured(4).toInt(),
-                                            m.captured(5).toInt(), m.captured(6).toInt()});
-}
 
 QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
     QJsonObject o{{QStringLiteral("prayer"), rawValue(display.prayer)},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/app_state.h"
+#include "model/local_iso.h"
 #include "model/prayer_display.h"
 #include "platform/notification_center.h"
 
@@ -12,9 +13,6 @@
 #include <optional>
 
 namespace lumora::cli {
-
-/// A local ISO 8601 time ("2026-03-07T05:50:00" or without seconds) in the process's zone.
-std::optional<Instant> parseLocalIso(const QString& text);
 
 /// {"prayer", "dateTime", "mode", "countdownTarget"?, "phase", "secondaryText"} at `now`.
 QJsonObject displayJson(const PrayerDisplayState& display, Instant now);

@@ -1,0 +1,246 @@
+#include "widget_commands.h"
+
+#include "widget/host_lock.h"
+#include "widget/lumora_widget_provider.h"
+#include "widget/lumora_widget_view.h"
+#include "widget/widget_host_window.h"
+
+#include "model/data_folder.h"
+#include "model/local_iso.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+#include <QTextStream>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+namespace lumora::widgetcli {
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+const char* const kUsage =
+    "usage: lumora-widget [--family small|medium] [--snapshot FILE]\n"
+    "       lumora-widget render FILE.png [--at TIME] [--family small|medium] [--scale N] [--snapshot FILE]\n"
+    "       lumora-widget timeline [--json] [--at TIME] [--snapshot FILE]\n"
+    "TIME is a local time such as 2026-03-07T05:50:00 (seconds may be left out).\n";
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+int fail(const QString& message) {
+    QTextStream err(stderr);
+    err << "lumora-widget: " << message << Qt::endl << kUsage;
+    return kUsageError;
+}
+
+struct Options {
+    QString command; ///< empty: the host
+    QStringList positionals;
+    std::map<QString, QString> values;
+    bool json = false;
+    QString error;
+
+    std::optional<QString> value(const char* name) const {
+        const auto it = values.find(QString::fromLatin1(name));
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+// Valued options take `--opt value` or `--opt=value`.
+Options parse(const QStringList& args) {
+    static const QStringList valued = {"--at", "--family", "--scale", "--snapshot"};
+    Options o;
+    int i = 0;
+    if (!args.isEmpty() && !args[0].startsWith(u'-')) o.command = args[i++];
+    for (; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == u"--json") {
+            o.json = true;
+        } else if (a.startsWith(u"--")) {
+            const qsizetype eq = a.indexOf(u'=');
+            const QString name = eq < 0 ? a : a.left(eq);
+            if (!valued.contains(name)) {
+                o.error = QStringLiteral("unknown option ") + name;
+                return o;
+            }
+            if (eq >= 0) {
+                o.values[name] = a.mid(eq + 1);
+            } else if (i + 1 < args.size()) {
+                o.values[name] = args[++i];
+            } else {
+                o.error = name + QStringLiteral(" needs a value");
+                return o;
+            }
+        } else {
+            o.positionals.append(a);
+        }
+    }
+    return o;
+}
+
+// Only `only` of the valued options are allowed, and `json` only where asked.
+QString checkAllowed(const Options& o, const QStringList& only, bool jsonAllowed) {
+    for (const auto& [name, value] : o.values)
+        if (!only.contains(name)) return name + QStringLiteral(" does not apply here");
+    if (o.json && !jsonAllowed) return QStringLiteral("--json does not apply here");
+    return {};
+}
+
+std::optional<Instant> atOption(const Options& o, QString* error) {
+    const auto at = o.value("--at");
+    if (!at) return SystemClock::instance().now();
+    const auto t = parseLocalIso(*at);
+    if (!t) *error = QStringLiteral("--at wants a local time like 2026-03-07T05:50:00, not ") + *at;
+    return t;
+}
+
+std::optional<WidgetFamily> familyOption(const Options& o, QString* error) {
+    const auto name = o.value("--family");
+    if (!name) return std::nullopt;
+    const auto family = widgetFamilyFromName(*name);
+    if (!family) *error = QStringLiteral("--family is small or medium, not ") + *name;
+    return family;
+}
+
+LumoraWidgetProvider providerFor(const Options& o) {
+    return LumoraWidgetProvider(o.value("--snapshot").value_or(QString()));
+}
+
+QJsonObject entryJson(const LumoraWidgetEntry& entry) {
+    const WidgetViewModel m = entry.viewModel();
+    return {{QStringLiteral("date"), entry.date.seconds},
+            {QStringLiteral("local"), formatLocalIso(entry.date)},
+            {QStringLiteral("city"), m.cityName},
+            {QStringLiteral("title"), m.title},
+            {QStringLiteral("time"), m.timeText},
+            {QStringLiteral("status"), m.statusText},
+            {QStringLiteral("statusOpacity"), m.statusOpacity}};
+}
+
+int timelineCommand(const Options& o) {
+    if (const QString e = checkAllowed(o, {"--at", "--snapshot"}, true); !e.isEmpty()) return fail(e);
+    if (!o.positionals.isEmpty()) return fail(QStringLiteral("timeline takes no file"));
+    QString error;
+    const auto at = atOption(o, &error);
+    if (!at) return fail(error);
+    const ManualClock clock(*at);
+    const LumoraWidgetTimeline t = providerFor(o).getTimeline(clock);
+
+    if (o.json) {
+        QJsonArray entries;
+        for (const LumoraWidgetEntry& e : t.entries)
+            entries.append(entryJson(e));
+        const QJsonObject doc{{QStringLiteral("entries"), entries},
+                              {QStringLiteral("reloadAt"), t.reloadAt.seconds},
+                              {QStringLiteral("reloadLocal"), formatLocalIso(t.reloadAt)}};
+        out() << QString::fromUtf8(QJsonDocument(doc).toJson(QJsonDocument::Indented));
+    } else {
+        for (const LumoraWidgetEntry& e : t.entries) {
+            const WidgetViewModel m = e.viewModel();
+            // A hidden status line (the blink's off second) is shown in brackets.
+            const QString status =
+                m.statusOpacity > 0 ? m.statusText : QStringLiteral("(") + m.statusText + QStringLiteral(")");
+            out() << formatLocalIso(e.date) << "  " << m.cityName << "  " << m.title << "  " << m.timeText
+                  << "  " << status << '\n';
+        }
+        out() << "reload " << formatLocalIso(t.reloadAt) << '\n';
+    }
+    out().flush();
+    return 0;
+}
+
+int renderCommand(const Options& o) {
+    if (const QString e = checkAllowed(o, {"--at", "--family", "--scale", "--snapshot"}, false); !e.isEmpty())
+        return fail(e);
+    if (o.positionals.size() != 1) return fail(QStringLiteral("render wants one output file"));
+    QString error;
+    const auto at = atOption(o, &error);
+    if (!at) return fail(error);
+    const auto family = familyOption(o, &error);
+    if (!error.isEmpty()) return fail(error);
+    double scale = 1;
+    if (const auto s = o.value("--scale")) {
+        bool ok = false;
+        scale = s->toDouble(&ok);
+        if (!ok || !std::isfinite(scale) || scale <= 0 || scale > 8)
+            return fail(QStringLiteral("--scale is a number above 0 and at most 8, not ") + *s);
+    }
+    const ManualClock clock(*at);
+    const LumoraWidgetEntry entry = providerFor(o).getSnapshot(clock);
+    const QImage image =
+        LumoraWidgetView::render(entry.viewModel(), family.value_or(WidgetFamily::small), scale);
+    if (!image.save(o.positionals[0], "PNG")) {
+        QTextStream(stderr) << "lumora-widget: cannot write " << o.positionals[0] << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int hostCommand(int argc, char** argv, const Options& o) {
+    if (const QString e = checkAllowed(o, {"--family", "--snapshot"}, false); !e.isEmpty()) return fail(e);
+    if (!o.positionals.isEmpty()) return fail(QStringLiteral("unexpected ") + o.positionals[0]);
+    QString error;
+    const auto family = familyOption(o, &error);
+    if (!error.isEmpty()) return fail(error);
+
+    // One host per user: a second start leaves the first one alone and succeeds.
+    bool heldElsewhere = false;
+    const auto lock = HostLock::acquire(dataFolder() + QStringLiteral("/lumora-widget.lock"), &heldElsewhere);
+    if (!lock) {
+        if (heldElsewhere) return 0;
+        QTextStream(stderr) << "lumora-widget: cannot open the lock file in " << dataFolder() << Qt::endl;
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lumora-widget"));
+    QApplication::setQuitOnLastWindowClosed(true);
+    const QString settingsPath = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 QStringLiteral("/lumora/lumora.conf");
+    WidgetHostWindow window(SystemClock::instance(), providerFor(o), settingsPath, family);
+    window.showOnDesktop();
+    return app.exec();
+}
+
+} // namespace
+
+int run(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    if (args.contains(u"--help") || args.contains(u"-h")) {
+        out() << kUsage;
+        out().flush();
+        return 0;
+    }
+    const Options o = parse(args);
+    if (!o.error.isEmpty()) return fail(o.error);
+
+    if (o.command == u"timeline") {
+        QCoreApplication app(argc, argv);
+        return timelineCommand(o);
+    }
+    if (o.command == u"render") {
+        // A picture needs no display: draw offscreen unless told otherwise.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return renderCommand(o);
+    }
+    if (!o.command.isEmpty()) return fail(QStringLiteral("unknown command ") + o.command);
+    return hostCommand(argc, argv, o);
+}
+
+} // namespace lumora::widgetcli

@@ -1,0 +1,48 @@
+#include "widget_presenter.h"
+
+#include "date_helpers.h"
+#include "prayer_display.h"
+
+namespace lumora {
+
+QString widgetTitle(PrayerName name) {
+    switch (name) {
+    case PrayerName::subuh:
+        return QStringLiteral("SUBUH");
+    case PrayerName::syuruq:
+        return QStringLiteral("SYURUQ");
+    case PrayerName::dhuha:
+        return QStringLiteral("DHUHA / ISYROQ");
+    case PrayerName::dhuhur:
+        return QStringLiteral("DHUHUR");
+    case PrayerName::ashar:
+        return QStringLiteral("ASHAR");
+    case PrayerName::maghrib:
+        return QStringLiteral("MAGHRIB");
+    case PrayerName::isya:
+        return QStringLiteral("ISYA");
+    }
+    return QStringLiteral("SUBUH");
+}
+
+WidgetViewModel WidgetViewModel::make(Instant date, const QString& cityName,
+                                      const std::optional<PrayerDay>& today,
+                                      const std::optional<PrayerDay>& tomorrow, const QString& statusText) {
+    WidgetViewModel m;
+    m.cityName = cityName.toUpper();
+    const auto display = prayerDisplay(date, today, tomorrow);
+    if (!display) {
+        m.title = widgetTitle(PrayerName::subuh);
+        m.timeText = QStringLiteral("--:--");
+        m.statusText = statusText;
+        m.statusOpacity = 1;
+        return m;
+    }
+    m.title = widgetTitle(display->prayer);
+    m.timeText = DateHelpers::displayTimeFormatter().format(display->dateTime);
+    m.statusText = display->secondaryText(date);
+    m.statusOpacity = display->isBlinkVisible(date) ? 1 : 0;
+    return m;
+}
+
+} // namespace lumora

@@ -1,0 +1,124 @@
+// The lumora-widget program end to end, on the fixture snapshot in data/.
+#include "widget_fixtures.h"
+
+#include "support/printers.h"
+#include "support/temp_home.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace lumora;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome runWidget(const QStringList& args) {
+    QProcess p;
+    p.start(LUMORA_WIDGET_BINARY, args);
+    if (!p.waitForFinished(30000)) return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+const QString kFixture = QStringLiteral(LUMORA_WIDGET_FIXTURE);
+
+} // namespace
+
+TEST(LumoraWidgetCli, TimelineJsonIsTheHourOfEntries) {
+    test::TempHome home;
+    for (const QStringList& args :
+         {QStringList{"timeline", "--json", "--at", "2026-01-01T11:50:30", "--snapshot", kFixture},
+          QStringList{"timeline", "--at=2026-01-01T11:50:30", "--snapshot=" + kFixture, "--json"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Outcome r = runWidget(args);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const QJsonObject doc = QJsonDocument::fromJson(r.out).object();
+        const QJsonArray entries = doc["entries"].toArray();
+        ASSERT_EQ(entries.size(), 61);
+        const QJsonObject first = entries[0].toObject();
+        EXPECT_EQ(first["date"].toDouble(), test::at("2026-01-01T11:50:30").seconds);
+        EXPECT_EQ(first["local"].toString(), "2026-01-01T11:50:30");
+        EXPECT_EQ(first["city"].toString(), "KOTA JAKARTA");
+        EXPECT_EQ(first["title"].toString(), "DHUHUR");
+        EXPECT_EQ(first["time"].toString(), "12:00");
+        EXPECT_EQ(first["status"].toString(), "-10 menit");
+        EXPECT_EQ(first["statusOpacity"].toDouble(), 1);
+        EXPECT_EQ(entries[9].toObject()["status"].toString(), "SAATNYA ADZAN");
+        EXPECT_EQ(entries[60].toObject()["local"].toString(), "2026-01-01T12:50:30");
+        EXPECT_EQ(doc["reloadAt"].toDouble(), test::at("2026-01-01T12:51:30").seconds);
+        EXPECT_EQ(doc["reloadLocal"].toString(), "2026-01-01T12:51:30");
+    }
+}
+
+TEST(LumoraWidgetCli, WithoutASnapshotOptionReadsTheAppsFile) {
+    test::TempHome home;
+    const Outcome before = runWidget({"timeline", "--json", "--at", "2026-01-01T10:00:31"});
+    ASSERT_EQ(before.status, 0) << before.err.toStdString();
+    const QJsonObject fallback = QJsonDocument::fromJson(before.out).object()["entries"][0].toObject();
+    EXPECT_EQ(fallback["city"].toString(), "JAKARTA");
+    EXPECT_EQ(fallback["title"].toString(), "SUBUH");
+    EXPECT_EQ(fallback["time"].toString(), "--:--");
+    EXPECT_EQ(fallback["status"].toString(), "Memuat jadwal...");
+    EXPECT_EQ(fallback["statusOpacity"].toDouble(), 1);
+
+    ASSERT_TRUE(WidgetSnapshotStore::write(test::widgetSnapshot("Bekasi")));
+    const Outcome after = runWidget({"timeline", "--at", "2026-01-01T10:00:31"});
+    ASSERT_EQ(after.status, 0) << after.err.toStdString();
+    EXPECT_TRUE(after.out.startsWith("2026-01-01T10:00:31  BEKASI  DHUHUR  12:00  -2 jam 0 menit\n"))
+        << after.out.toStdString();
+    EXPECT_TRUE(after.out.endsWith("reload 2026-01-01T11:01:31\n"));
+}
+
+TEST(LumoraWidgetCli, RenderWritesTheEntryAsAPicture) {
+    test::TempHome home;
+    struct Case {
+        QStringList options;
+        QSize size;
+    } cases[] = {
+        {{"--at", "2026-01-01T11:59:30"}, {170, 170}},
+        {{"--at=2026-01-01T11:59:30", "--family=medium", "--scale=2"}, {728, 340}},
+        {{"--family", "small", "--scale", "2", "--at", "2026-01-01T11:59:30"}, {340, 340}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.join(' ').toStdString());
+        const QString png = home.path() + "/widget.png";
+        const Outcome r = runWidget(QStringList{"render", png, "--snapshot", kFixture} + c.options);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const QImage image(png);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), c.size);
+        QFile::remove(png);
+    }
+}
+
+TEST(LumoraWidgetCli, RefusesWhatItDoesNotUnderstand) {
+    test::TempHome home;
+    const QStringList cases[] = {
+        {"timeline", "--at", "tomorrow"},
+        {"timeline", "--at"},
+        {"timeline", "--family", "small"},
+        {"render"},
+        {"render", home.path() + "/a.png", "--family", "large"},
+        {"render", home.path() + "/a.png", "--scale", "0"},
+        {"render", home.path() + "/a.png", "--json"},
+        {"bogus"},
+        {"--at", "2026-01-01T10:00:00"},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Outcome r = runWidget(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.contains("usage: lumora-widget"));
+    }
+    EXPECT_EQ(runWidget({"render", home.path() + "/no/such/folder/a.png"}).status, 1);
+}

@@ -1,0 +1,96 @@
+#include "widget/lumora_widget_provider.h"
+
+#include "widget_fixtures.h"
+
+#include "support/printers.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace lumora;
+using test::at;
+
+TEST(LumoraWidgetProvider, TimelineIsAnHourOfMinutesFromTheUnroundedStart) {
+    test::TempHome home;
+    ASSERT_TRUE(WidgetSnapshotStore::write(test::widgetSnapshot()));
+    const ManualClock clock(at("2026-01-01T10:00:30"));
+
+    const LumoraWidgetTimeline t = LumoraWidgetProvider().getTimeline(clock);
+
+    ASSERT_EQ(t.entries.size(), 61);
+    for (int i = 0; i < t.entries.size(); ++i) {
+        EXPECT_EQ(t.entries[i].date, clock.now() + 60.0 * i) << i;
+        EXPECT_EQ(t.entries[i].snapshot, test::widgetSnapshot()) << i;
+    }
+    EXPECT_EQ(t.entries.last().date, at("2026-01-01T11:00:30"));
+    EXPECT_EQ(t.reloadAt, at("2026-01-01T11:01:30"));
+}
+
+TEST(LumoraWidgetProvider, TheEntryOnShowIsTheLatestWhoseDateHasCome) {
+    const LumoraWidgetTimeline t =
+        LumoraWidgetProvider::timeline(at("2026-01-01T10:00:30"), test::widgetSnapshot());
+    struct Case {
+        const char* now;
+        const char* shown; // none: before the first entry
+        const char* next;  // none: after the last entry
+    } cases[] = {
+        {"2026-01-01T10:00:29", nullptr, "2026-01-01T10:00:30"},
+        {"2026-01-01T10:00:30", "2026-01-01T10:00:30", "2026-01-01T10:01:30"},
+        {"2026-01-01T10:01:29", "2026-01-01T10:00:30", "2026-01-01T10:01:30"},
+        {"2026-01-01T10:01:30", "2026-01-01T10:01:30", "2026-01-01T10:02:30"},
+        {"2026-01-01T11:00:30", "2026-01-01T11:00:30", nullptr},
+        {"2026-01-01T13:00:00", "2026-01-01T11:00:30", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.now);
+        const LumoraWidgetEntry* shown = t.entryAt(at(c.now));
+        if (c.shown) {
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(shown->date, at(c.shown));
+        } else {
+            EXPECT_EQ(shown, nullptr);
+        }
+        EXPECT_EQ(t.nextEntryDate(at(c.now)), c.next ? std::optional(at(c.next)) : std::nullopt);
+    }
+}
+
+TEST(LumoraWidgetProvider, AnyUnreadableSnapshotGivesTheFallback) {
+    test::TempHome home;
+    const ManualClock clock(at("2026-01-01T10:00:30"));
+    const QString bad = home.path() + "/bad.json";
+    const QString folder = home.path() + "/folder.json";
+    ASSERT_TRUE(
+        test::writeFile(bad, R"({"cityName":"Bandung","cityCode":"bdg","statusText":"s","savedAt":"2026"})"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const WidgetViewModel fallback{"JAKARTA", "SUBUH", "--:--", "Memuat jadwal...", 1};
+
+    for (const QString& path :
+         {QString() /* the app's file, never written */, home.path() + "/missing.json", bad, folder}) {
+        SCOPED_TRACE(path.toStdString());
+        const LumoraWidgetProvider provider(path);
+        const LumoraWidgetTimeline t = provider.getTimeline(clock);
+        ASSERT_EQ(t.entries.size(), 61);
+        EXPECT_EQ(t.entries.first().snapshot, WidgetSnapshot::fallback(clock.now()));
+        EXPECT_EQ(t.entries.first().viewModel(), fallback);
+        EXPECT_EQ(t.entries.last().viewModel(), fallback);
+        EXPECT_EQ(provider.getSnapshot(clock).viewModel(), fallback);
+    }
+}
+
+TEST(LumoraWidgetProvider, SnapshotAndPlaceholderAreDatedNow) {
+    test::TempHome home;
+    const QString path = home.path() + "/snapshot.json";
+    ASSERT_TRUE(test::writeFile(path, *test::widgetSnapshot("Bogor").toJsonBytes()));
+    const ManualClock clock(at("2026-01-01T11:59:30"));
+    const LumoraWidgetProvider provider(path);
+
+    const LumoraWidgetEntry snapshot = provider.getSnapshot(clock);
+    EXPECT_EQ(snapshot.date, clock.now());
+    EXPECT_EQ(snapshot.viewModel(), (WidgetViewModel{"BOGOR", "DHUHUR", "12:00", "SAATNYA ADZAN", 1}));
+
+    const LumoraWidgetEntry placeholder = provider.placeholder(clock);
+    EXPECT_EQ(placeholder.date, clock.now());
+    EXPECT_EQ(placeholder.snapshot, WidgetSnapshot::fallback(clock.now()));
+}
