@@ -118,9 +118,9 @@ bool isRounded(const QFont& font) {
     return font.families().value(0) == QStringLiteral("Comfortaa");
 }
 
-// Text with its baseline at `pos`. The rounded face has no Black weight, so its Bold is thickened with a
-// thin outline of the same colour to come close to the design's heavy titles.
-void drawRun(QPainter& p, const QFont& font, const QString& text, QPointF pos, const QColor& color) {
+// Text drawn straight onto `p` (no cache). The rounded face has no Black weight, so its Bold is thickened
+// with a thin outline of the same colour to come close to the design's heavy titles.
+void drawRunDirect(QPainter& p, const QFont& font, const QString& text, QPointF pos, const QColor& color) {
     if (isRounded(font)) {
         QPainterPath path;
         path.addText(pos, font, text);
@@ -132,6 +132,61 @@ void drawRun(QPainter& p, const QFont& font, const QString& text, QPointF pos, c
     p.setFont(font);
     p.setPen(color);
     p.drawText(pos, text);
+}
+
+struct TextSprite {
+    QImage image;
+    QPointF baseline; // where the text's baseline origin lies in the image, device pixels
+};
+
+// Large glyphs are outlines that Qt fills again on every frame; the texts change once a minute, so each is
+// kept as an image at its device scale. Only the painting thread uses it.
+TextSprite& textSprite(const QFont& font, const QString& text, const QColor& color, double scale) {
+    thread_local QHash<QString, TextSprite> cache;
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6")
+                            .arg(font.families().value(0))
+                            .arg(font.pixelSize())
+                            .arg(int(font.weight()))
+                            .arg(color.rgba())
+                            .arg(qRound(scale * 1000))
+                            .arg(text);
+    auto it = cache.find(key);
+    if (it != cache.end()) return *it;
+    if (cache.size() > 256) cache.clear(); // animations make short-lived scales and colours
+    const QFontMetricsF fm(font);
+    const double pad = font.pixelSize() * 0.15 + 2;
+    const QSizeF logical(fm.horizontalAdvance(text) + 2 * pad, fm.height() + 2 * pad);
+    TextSprite sprite;
+    sprite.image =
+        QImage(QSize(int(std::ceil(logical.width() * scale)), int(std::ceil(logical.height() * scale))),
+               QImage::Format_ARGB32_Premultiplied);
+    sprite.image.fill(Qt::transparent);
+    sprite.baseline = QPointF(pad, pad + fm.ascent()) * scale;
+    QPainter sp(&sprite.image);
+    sp.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    sp.scale(scale, scale);
+    drawRunDirect(sp, font, text, QPointF(pad, pad + fm.ascent()), color);
+    sp.end();
+    return *cache.insert(key, sprite);
+}
+
+// Text with its baseline at `pos`, from the sprite cache whenever the painter only scales and moves.
+void drawRun(QPainter& p, const QFont& font, const QString& text, QPointF pos, const QColor& color) {
+    const QTransform t = p.deviceTransform();
+    if (text.isEmpty() || t.type() > QTransform::TxScale || !qFuzzyCompare(t.m11(), t.m22()) ||
+        t.m11() <= 0) {
+        drawRunDirect(p, font, text, pos, color);
+        return;
+    }
+    const TextSprite& sprite = textSprite(font, text, color, t.m11());
+    const QPointF device = t.map(pos) - sprite.baseline;
+    const double dpr = p.device()->devicePixelRatioF();
+    p.save();
+    p.setWorldTransform(QTransform());
+    QImage image = sprite.image; // shallow copy
+    image.setDevicePixelRatio(dpr);
+    p.drawImage(QPointF(std::round(device.x()) / dpr, std::round(device.y()) / dpr), image);
+    p.restore();
 }
 
 // Draws one line of text at `origin` (top-left of its line box), shrinking it down to `minScale` of its
@@ -289,6 +344,41 @@ void drawRefreshSymbol(QPainter& p, QPointF c) {
     p.drawPath(head);
 }
 
+QImage paintBackground(QSizeF contentSize, double dpr, const CanvasLayout& L) {
+    using namespace DashboardColors;
+    QImage img(QSize(int(std::ceil(contentSize.width() * dpr)), int(std::ceil(contentSize.height() * dpr))),
+               QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    QPainter p(&img);
+    p.fillRect(QRectF(QPointF(0, 0), contentSize), windowBackground());
+    const double s = dashboardScale(contentSize);
+    const double deviceScale = s * dpr;
+    p.scale(s, s);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+
+    const QRectF canvas(QPointF(0, 0), kDesignCanvasSize);
+    QLinearGradient bg(canvas.topLeft(), canvas.bottomRight());
+    bg.setColorAt(0, Qt::white);
+    bg.setColorAt(1, blush());
+    p.fillRect(canvas, bg);
+
+    auto drawShadow = [&](QRectF shape, double radius, double blur, QPointF offset) {
+        const Shadow sh = makeShadow(shape.size() * deviceScale, radius * deviceScale, blur * deviceScale);
+        p.save();
+        p.setOpacity(0.08);
+        const QPointF topLeft = shape.topLeft() + offset + sh.offset / deviceScale;
+        p.drawImage(QRectF(topLeft, QSizeF(sh.image.size()) / deviceScale), sh.image);
+        p.restore();
+    };
+    drawShadow(L.hero, kHeroRadius, 18, QPointF(0, 8));
+    drawShadow(L.schedule, kScheduleRadius, 14, QPointF(0, 6));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(L.hero, kHeroRadius, kHeroRadius);
+    p.drawRoundedRect(L.schedule, kScheduleRadius, kScheduleRadius);
+    return img;
+}
+
 } // namespace
 
 double dashboardScale(QSizeF contentSize) {
@@ -333,8 +423,9 @@ QColor accent(DashboardAccent a) {
 } // namespace DashboardColors
 
 struct DashboardPainter::Cache {
-    double deviceScale = 0;
-    Shadow heroShadow, scheduleShadow;
+    QImage background;
+    QSizeF backgroundSize;
+    double dpr = 0;
     QString glowText;
     double glowScale = 0;
     QImage glowImage;
@@ -362,41 +453,21 @@ void DashboardPainter::paint(QPainter& p, QSizeF contentSize, const DashboardFra
     const CanvasLayout L = canvasLayout();
 
     p.save();
-    p.fillRect(QRectF(QPointF(0, 0), contentSize), windowBackground());
-    p.setClipRect(QRectF(QPointF(0, 0), contentSize)); // QRectF clip without antialiasing
+    // Everything that does not change with the model (window colour, gradient, shadows, cards) is drawn
+    // once per size into one image; a frame then starts with a single copy of it.
     const double s = dashboardScale(contentSize);
-    p.scale(s, s);
-    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-
-    const QRectF canvas(QPointF(0, 0), kDesignCanvasSize);
-    QLinearGradient bg(canvas.topLeft(), canvas.bottomRight());
-    bg.setColorAt(0, Qt::white);
-    bg.setColorAt(1, blush());
-    p.fillRect(canvas, bg);
-
-    // Shadows are blurred once per device scale; the painter's own scale times the device pixel ratio.
-    const double deviceScale = s * p.device()->devicePixelRatioF();
-    if (!qFuzzyCompare(m_cache->deviceScale, deviceScale)) {
-        m_cache->deviceScale = deviceScale;
-        m_cache->heroShadow =
-            makeShadow(L.hero.size() * deviceScale, kHeroRadius * deviceScale, 18 * deviceScale);
-        m_cache->scheduleShadow =
-            makeShadow(L.schedule.size() * deviceScale, kScheduleRadius * deviceScale, 14 * deviceScale);
+    const double dpr = p.device()->devicePixelRatioF();
+    const double deviceScale = s * dpr;
+    if (m_cache->background.isNull() || m_cache->backgroundSize != contentSize || m_cache->dpr != dpr) {
+        m_cache->backgroundSize = contentSize;
+        m_cache->dpr = dpr;
+        m_cache->background = paintBackground(contentSize, dpr, L);
         m_cache->glowText.clear();
     }
-    auto drawShadow = [&](const Shadow& sh, QRectF shape, QPointF offset, double opacity) {
-        p.save();
-        p.setOpacity(opacity);
-        const QPointF topLeft = shape.topLeft() + offset + sh.offset / deviceScale;
-        p.drawImage(QRectF(topLeft, QSizeF(sh.image.size()) / deviceScale), sh.image);
-        p.restore();
-    };
-    drawShadow(m_cache->heroShadow, L.hero, QPointF(0, 8), 0.08);
-    drawShadow(m_cache->scheduleShadow, L.schedule, QPointF(0, 6), 0.08);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(L.hero, kHeroRadius, kHeroRadius);
-    p.drawRoundedRect(L.schedule, kScheduleRadius, kScheduleRadius);
+    p.drawImage(QPointF(0, 0), m_cache->background);
+    p.setClipRect(QRectF(QPointF(0, 0), contentSize)); // QRectF clip without antialiasing
+    p.scale(s, s);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
 
     // Hero card.
     const QRectF in = L.heroInner;
@@ -469,17 +540,16 @@ void DashboardPainter::paint(QPainter& p, QSizeF contentSize, const DashboardFra
         p.save();
         p.translate(in.left(), digitsTop + digitFm.ascent());
         p.scale(factor, factor);
-        p.setFont(ft.digits);
-        p.setPen(digitColor);
-        crossFade(p, prev.hours, m.hours, clockT, [&](const QString& t) { p.drawText(QPointF(0, 0), t); });
+        crossFade(p, prev.hours, m.hours, clockT,
+                  [&](const QString& t) { drawRun(p, ft.digits, t, QPointF(0, 0), digitColor); });
         const double colonX = hw - 14 - 4;
         p.save();
         p.setOpacity(p.opacity() * colonOpacity);
-        p.drawText(QPointF(colonX, 0), colon);
+        drawRun(p, ft.digits, colon, QPointF(colonX, 0), digitColor);
         p.restore();
         const double minutesX = hw - 14 + colonFrame - 14;
         crossFade(p, prev.minutes, m.minutes, clockT,
-                  [&](const QString& t) { p.drawText(QPointF(minutesX, 0), t); });
+                  [&](const QString& t) { drawRun(p, ft.digits, t, QPointF(minutesX, 0), digitColor); });
         p.restore();
     }
 
