@@ -1,0 +1,102 @@
+#include "tray_presentation.h"
+
+#include "date_helpers.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace lumora {
+
+namespace {
+
+int truncatedMinutes(double seconds) {
+    return static_cast<int>(std::trunc(seconds / 60.0));
+}
+
+bool evenSecond(Instant t) {
+    return static_cast<long long>(std::trunc(t.seconds)) % 2 == 0;
+}
+
+} // namespace
+
+QString rawValue(StatusColor color) {
+    switch (color) {
+    case StatusColor::label:
+        return QStringLiteral("label");
+    case StatusColor::orange:
+        return QStringLiteral("orange");
+    case StatusColor::red:
+        return QStringLiteral("red");
+    case StatusColor::clear:
+        return QStringLiteral("clear");
+    case StatusColor::darkBlue:
+        return QStringLiteral("darkBlue");
+    }
+    return {};
+}
+
+QString compactMinutes(int minutes) {
+    const long long a = std::llabs(static_cast<long long>(minutes));
+    if (a >= 60) return QStringLiteral("-%1j %2m").arg(a / 60).arg(a % 60);
+    return QStringLiteral("-%1m").arg(a);
+}
+
+QString compactCountdownText(const PrayerDisplayState& display, Instant now, Instant /*blinkNow*/) {
+    switch (display.phase(now)) {
+    case PrayerDisplayPhase::upcoming:
+    case PrayerDisplayPhase::approaching:
+        return compactMinutes(truncatedMinutes(display.countdownTarget.value_or(display.dateTime) - now));
+    case PrayerDisplayPhase::entering:
+        return QStringLiteral("ADZAN");
+    case PrayerDisplayPhase::cooldown:
+        return QStringLiteral("+%1m").arg(truncatedMinutes(now - display.dateTime));
+    }
+    return {};
+}
+
+QString menuBarTitle(const QString& prayerLabel, const QString& countdown,
+                     const std::optional<PrayerDisplayState>& display, Instant now) {
+    if (display && display->phase(now) == PrayerDisplayPhase::entering)
+        return QStringLiteral(" ") + prayerLabel + QStringLiteral(" ADZAN");
+    return QStringLiteral(" ") + prayerLabel + QStringLiteral(" ") + countdown;
+}
+
+StatusColor statusColor(const std::optional<PrayerDisplayState>& display, Instant now, Instant blinkNow) {
+    if (!display) return StatusColor::label;
+    switch (display->phase(now)) {
+    case PrayerDisplayPhase::upcoming:
+        return StatusColor::label;
+    case PrayerDisplayPhase::approaching:
+        return StatusColor::orange;
+    case PrayerDisplayPhase::entering:
+        return evenSecond(blinkNow) ? StatusColor::red : StatusColor::clear;
+    case PrayerDisplayPhase::cooldown:
+        return StatusColor::darkBlue;
+    }
+    return StatusColor::label;
+}
+
+TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNow) {
+    TrayPresentation p;
+    p.display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
+    if (p.display) {
+        p.prayerLabel = displayName(p.display->prayer);
+        p.menuTime = p.display->dateTime;
+        p.countdown = compactCountdownText(*p.display, now, blinkNow);
+    } else {
+        p.prayerLabel = state.nextPrayer ? displayName(state.nextPrayer->name) : QStringLiteral("JADWAL");
+        p.menuTime = state.nextPrayer ? state.nextPrayer->dateTime : now;
+        p.countdown = state.statusText;
+    }
+    p.menuTimeText = DateHelpers::displayTimeFormatter().format(p.menuTime);
+    p.title = menuBarTitle(p.prayerLabel, p.countdown, p.display, now);
+    p.color = statusColor(p.display, now, blinkNow);
+
+    QStringList lines{state.cityName};
+    if (p.display || state.nextPrayer) lines.append(p.prayerLabel + QStringLiteral(" ") + p.menuTimeText);
+    lines.append(p.display ? p.display->secondaryText(now) : state.statusText);
+    p.tooltip = lines.join(u'\n');
+    return p;
+}
+
+} // namespace lumora
