@@ -16,13 +16,14 @@
 #include "platform/notification_center.h"
 #include "platform/system_events.h"
 #include "schedule/prayer_source.h"
+#include "shell/dashboard_view.h"
+#include "shell/main_window.h"
+#include "model/dashboard_model.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLabel>
 #include <QLoggingCategory>
 #include <QNetworkAccessManager>
-#include <QVBoxLayout>
 #include <QWidget>
 
 #include <memory>
@@ -56,18 +57,16 @@ public:
           m_notifications(SystemClock::instance(), makeDesktopNotificationBackend()),
           m_viewModel(m_location, m_repository, m_notifications.isAvailable() ? &m_notifications : nullptr,
                       SystemClock::instance(), QDBusConnection::sessionBus()),
-          m_systemEvents(makeSystemEvents()) {
+          m_systemEvents(makeSystemEvents()), m_window(Settings()) {
         m_window.setWindowTitle(QStringLiteral("lumora"));
-        m_window.resize(731, 500);
-        auto* layout = new QVBoxLayout(&m_window);
-        layout->addWidget(&m_summary);
-        m_summary.setAlignment(Qt::AlignCenter);
-        connect(&m_viewModel, &AppViewModel::stateChanged, this, &DesktopApp::renderSummary);
-        connect(&m_viewModel, &AppViewModel::countdownNowChanged, this, &DesktopApp::renderSummary);
+        m_window.dashboard()->setRefreshAction([this] { m_viewModel.startRefresh(); });
+        for (auto changed : {&AppViewModel::stateChanged, &AppViewModel::countdownNowChanged,
+                             &AppViewModel::blinkNowChanged, &AppViewModel::isLoadingChanged})
+            connect(&m_viewModel, changed, this, &DesktopApp::renderDashboard);
 
         connect(&m_channel, &InstanceChannel::activateRequested, this, [this] {
             qCDebug(lcApp) << "another start asked to activate this copy";
-            showAndRaise(m_window);
+            showWindow();
         });
         connect(m_systemEvents.get(), &SystemEvents::didWake, &m_viewModel, &AppViewModel::handleAppResumed);
         connect(m_systemEvents.get(), &SystemEvents::timeZoneChanged, &m_viewModel,
@@ -89,17 +88,23 @@ public:
     }
 
     void start() {
-        showAndRaise(m_window);
+        showWindow();
         // The view model starts once the window is up, so the first paint never waits for a load.
         QMetaObject::invokeMethod(
             this, [this] { m_viewModel.bootstrap(); }, Qt::QueuedConnection);
     }
 
 private:
-    void renderSummary() {
-        const AppState& s = m_viewModel.state();
-        m_summary.setText(s.cityName + QStringLiteral("\n") + s.todayLabel + QStringLiteral("\n") +
-                          s.statusText);
+    void renderDashboard() {
+        // A hidden window is brought up to date when it is shown again, not every second in the background.
+        if (!m_window.isVisible()) return;
+        m_window.dashboard()->setModel(dashboardModel(m_viewModel.state(), m_viewModel.countdownNow(),
+                                                      m_viewModel.blinkNow(), m_viewModel.isLoading()));
+    }
+
+    void showWindow() {
+        showAndRaise(m_window);
+        renderDashboard();
     }
 
     QNetworkAccessManager m_network;
@@ -112,8 +117,7 @@ private:
     std::unique_ptr<SystemEvents> m_systemEvents;
     InstanceChannel m_channel;
     UnixSignals m_signals;
-    QWidget m_window;
-    QLabel m_summary;
+    MainWindow m_window;
 };
 
 } // namespace
