@@ -12,7 +12,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -28,10 +30,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Polls from a real event loop, so waiting costs no CPU and does not skew the idle measurement.
 template <class Pred> bool spinUntil(Pred done, std::chrono::milliseconds limit) {
     const QDeadlineTimer deadline(limit);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired()) loop.quit();
+    });
+    poll.start(50);
+    if (!done()) loop.exec();
     return done();
 }
 
@@ -116,7 +124,7 @@ int main(int argc, char** argv) {
     if (args.at(1) == QLatin1String("--idle")) {
         const int seconds = args.value(2).toInt();
         spinFor(3s); // the host's first reads are not idle traffic
-        std::printf("idle-start\n");
+        std::printf("idle-start %.3f\n", QDateTime::currentMSecsSinceEpoch() / 1000.0);
         std::fflush(stdout);
         const double before = cpuSeconds();
         int minute = 0;
@@ -127,9 +135,11 @@ int main(int argc, char** argv) {
             tray.setToolTip(QStringLiteral("Jakarta\nAshar 15:02\n-%1m").arg(59 - minute));
         });
         everyMinute.start(60s);
-        spinFor(std::chrono::seconds(seconds));
+        QTimer::singleShot(std::chrono::seconds(seconds), &app, &QCoreApplication::quit);
+        app.exec();
         const double used = cpuSeconds() - before;
-        std::printf("idle-end: %d label changes, cpu %.3f s over %d s = %.3f %% of one core\n", minute, used,
+        std::printf("idle-end %.3f\n", QDateTime::currentMSecsSinceEpoch() / 1000.0);
+        std::printf("idle: %d label changes, cpu %.3f s over %d s = %.3f %% of one core\n", minute, used,
                     seconds, 100.0 * used / seconds);
         return 0;
     }
