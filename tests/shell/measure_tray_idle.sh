@@ -6,8 +6,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 probe=$1
 seconds=${2:-180}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The monitor log stays for a closer look: MEASURE_DIR, or a fresh temporary folder.
+work=${MEASURE_DIR:-$(mktemp -d)}
+mkdir -p "$work"
 
 MONITOR_LOG=$work/monitor.log PROBE_TIMEOUT=$((seconds + 40)) \
   "$here/xfce_panel_host.sh" "$probe" "$work" --idle "$seconds" | tee "$work/probe.out"

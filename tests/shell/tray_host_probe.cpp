@@ -128,13 +128,18 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         const double before = cpuSeconds();
         int minute = 0;
-        QTimer everyMinute;
-        QObject::connect(&everyMinute, &QTimer::timeout, [&] {
+        const auto nextMinute = [&] {
             ++minute;
             tray.setTitle(QStringLiteral(" ASHAR -%1m").arg(59 - minute));
             tray.setToolTip(QStringLiteral("Jakarta\nAshar 15:02\n-%1m").arg(59 - minute));
+        };
+        QTimer everyMinute;
+        QObject::connect(&everyMinute, &QTimer::timeout, nextMinute);
+        // Half a minute out of step with the start, so every change falls well inside the measured time.
+        QTimer::singleShot(30s, &app, [&] {
+            nextMinute();
+            everyMinute.start(60s);
         });
-        everyMinute.start(60s);
         QTimer::singleShot(std::chrono::seconds(seconds), &app, &QCoreApplication::quit);
         app.exec();
         const double used = cpuSeconds() - before;
