@@ -1,0 +1,30 @@
+#include "shell/tray_color.h"
+
+namespace lumora {
+
+TrayColor trayColorFromToken(const QString& token) {
+    if (token == QLatin1String("orange")) return TrayColor::orange;
+    if (token == QLatin1String("red")) return TrayColor::red;
+    if (token == QLatin1String("clear")) return TrayColor::clear;
+    if (token == QLatin1String("darkBlue")) return TrayColor::darkBlue;
+    return TrayColor::label;
+}
+
+std::optional<QColor> trayBadgeColor(TrayColor color) {
+    switch (color) {
+    case TrayColor::label:
+        return std::nullopt;
+    case TrayColor::orange:
+        return QColor::fromRgbF(1.0f, 0.584f, 0.0f);
+    // The blink is carried by the label alone; the badge stays red through both halves of the second so the
+    // icon is not resent every second.
+    case TrayColor::red:
+    case TrayColor::clear:
+        return QColor::fromRgbF(1.0f, 0.231f, 0.188f);
+    case TrayColor::darkBlue:
+        return QColor::fromRgbF(0.05f, 0.18f, 0.45f);
+    }
+    return std::nullopt;
+}
+
+} // namespace lumora
