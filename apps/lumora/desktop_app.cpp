@@ -6,6 +6,7 @@
 #include "core/app_view_model.h"
 #include "core/prayer_repository.h"
 #include "core/single_instance_lock.h"
+#include "model/dashboard_model.h"
 #include "model/data_folder.h"
 #include "places/city_catalog.h"
 #include "places/location_service.h"
@@ -18,7 +19,7 @@
 #include "schedule/prayer_source.h"
 #include "shell/dashboard_view.h"
 #include "shell/main_window.h"
-#include "model/dashboard_model.h"
+#include "shell/menu_bar_controller.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -75,6 +76,8 @@ public:
             if (s == Qt::ApplicationActive && m_viewModel.hasStarted()) m_viewModel.handleAppResumed();
         });
         connect(&m_signals, &UnixSignals::terminationRequested, qApp, &QCoreApplication::quit);
+        connect(&m_menuBar, &MenuBarController::openAppRequested, this, &DesktopApp::showWindow);
+        connect(&m_menuBar, &MenuBarController::exitAppRequested, qApp, &QCoreApplication::quit);
     }
 
     bool listen() {
@@ -91,7 +94,12 @@ public:
         showWindow();
         // The view model starts once the window is up, so the first paint never waits for a load.
         QMetaObject::invokeMethod(
-            this, [this] { m_viewModel.bootstrap(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                m_menuBar.attach(m_viewModel, [this] { m_viewModel.startRefresh(); });
+                m_viewModel.bootstrap();
+            },
+            Qt::QueuedConnection);
     }
 
 private:
@@ -117,6 +125,7 @@ private:
     std::unique_ptr<SystemEvents> m_systemEvents;
     InstanceChannel m_channel;
     UnixSignals m_signals;
+    MenuBarController m_menuBar;
     MainWindow m_window;
 };
 

@@ -69,10 +69,10 @@ void StatusNotifierItem::setIconPixmap(const SniPixmapList& pixmaps) {
     Q_EMIT NewIcon();
 }
 
-void StatusNotifierItem::setToolTip(const QString& text) {
+void StatusNotifierItem::setToolTip(const QString& text, bool announce) {
     if (text == m_toolTip) return;
     m_toolTip = text;
-    Q_EMIT NewToolTip();
+    if (announce) Q_EMIT NewToolTip();
 }
 
 void StatusNotifierItem::Activate(int, int) {

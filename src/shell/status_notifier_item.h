@@ -53,7 +53,9 @@ public:
     /// Each setter announces a real change with its signal and stays silent otherwise.
     void setLabel(const QString& label, const QString& guide);
     void setIconPixmap(const SniPixmapList& pixmaps);
-    void setToolTip(const QString& text);
+    /// With `announce` false the change is not signalled: for a tooltip that changes together with the label,
+    /// whose NewTitle already makes hosts read every property again.
+    void setToolTip(const QString& text, bool announce = true);
 
     QString category() const { return QStringLiteral("ApplicationStatus"); }
     QString id() const { return QStringLiteral("lumora"); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/tray_presentation.h"
+
 #include <QColor>
 #include <QString>
 
@@ -8,7 +10,7 @@
 namespace lumora {
 
 /// The title colour tokens the presenter computes; the shell maps them to what a panel can show.
-enum class TrayColor { label, orange, red, clear, darkBlue };
+using TrayColor = StatusColor;
 
 /// The token by its name ("label", "orange", "red", "clear", "darkBlue"); unknown names read as `label`.
 TrayColor trayColorFromToken(const QString& token);

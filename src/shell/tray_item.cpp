@@ -112,8 +112,11 @@ void TrayItem::flush() {
     if (m_sni) {
         // Cheap to recompute, and the item compares before announcing anything.
         m_sni->setIconPixmap(pixmapsFor(m_color));
-        m_sni->setToolTip(m_toolTip);
-        m_sni->setLabel(shownLabel(), defaultLabelGuide());
+        // The tooltip carries the countdown, so it changes with the label once a minute; the label's NewTitle
+        // already has hosts read everything again, and a NewToolTip beside it would only add traffic.
+        const QString label = shownLabel();
+        m_sni->setToolTip(m_toolTip, label == m_sni->label());
+        m_sni->setLabel(label, defaultLabelGuide());
     }
     if (m_systemTray) {
         QIcon icon;
