@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/notification_center.h"
 #include "model/app_state.h"
-#include "platform/notification_center.h"
 
 #include <QList>
 

@@ -1,6 +1,7 @@
 #include "city_catalog.h"
 
 #include "platform/http_client.h"
+#include "model/city_code.h"
 #include "platform/service_config.h"
 
 #include <QHash>

@@ -1,9 +1,9 @@
 // Month files: one city's month per file, fresh for seven days.
 #include "places/cached_month_envelope.h"
-#include "places/resource_locator.h"
 #include "places/vesk_store.h"
 
-#include "platform/service_config.h"
+#include "model/city_code.h"
+#include "platform/resource_locator.h"
 
 namespace lumora {
 

@@ -1,7 +1,6 @@
 #include "location_provider.h"
 
 #include "platform/fixed_location_provider.h"
-#include "platform/linux/positioning_location_provider.h"
 
 #include <cmath>
 
@@ -29,7 +28,7 @@ std::optional<GeoPoint> fixedLocationFrom(const std::optional<QString>& configur
 
 std::unique_ptr<LocationProvider> createLocationProvider(const std::optional<QString>& configured) {
     if (auto fixed = fixedLocationFrom(configured)) return std::make_unique<FixedLocationProvider>(*fixed);
-    return std::make_unique<PositioningLocationProvider>();
+    return createSystemLocationProvider();
 }
 
 } // namespace lumora

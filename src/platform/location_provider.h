@@ -70,6 +70,9 @@ inline constexpr const char* kFixedLocationVariable = "LUMORA_LOCATION";
 /// it parses, else none.
 std::optional<GeoPoint> fixedLocationFrom(const std::optional<QString>& configured);
 
+/// The system's positioning source (GeoClue2 through Qt Positioning on Linux).
+std::unique_ptr<LocationProvider> createSystemLocationProvider();
+
 /// A fixed-position provider when a fixed location is in effect (see fixedLocationFrom), else the system's
 /// positioning source (GeoClue2 through Qt Positioning on Linux).
 std::unique_ptr<LocationProvider> createLocationProvider(const std::optional<QString>& configured);

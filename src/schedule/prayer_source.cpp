@@ -2,6 +2,7 @@
 
 #include "model/date_helpers.h"
 #include "platform/http_client.h"
+#include "model/city_code.h"
 #include "platform/service_config.h"
 
 #include <QUrl>

@@ -1,5 +1,5 @@
 #include "model/date_helpers.h"
-#include "platform/notification_center.h"
+#include "core/notification_center.h"
 
 #include "core/recording_backend.h"
 #include "support/printers.h"

@@ -56,6 +56,10 @@ void PositioningLocationProvider::onError(QGeoPositionInfoSource::Error error) {
     }
 }
 
+std::unique_ptr<LocationProvider> createSystemLocationProvider() {
+    return std::make_unique<PositioningLocationProvider>();
+}
+
 void PositioningLocationProvider::setStatus(int status) {
     if (status == m_status) return;
     m_status = status;

@@ -1,25 +1,36 @@
-#include "places/resource_locator.h"
-
-#include "places/storage.h"
+#include "platform/resource_locator.h"
 
 #include "support/printers.h"
 #include "support/temp_home.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace lumora;
 
+namespace {
+void write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+QByteArray read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
 TEST(ResourceLocator, CompiledInFirstThenTheResourceFolderThenAbsent) {
     QTemporaryDir dir;
     test::ScopedEnv env("LUMORA_RESOURCE_DIR", dir.path().toUtf8());
-    storage::writeFileAtomically(dir.filePath("probe.txt"), "from the folder");
-    storage::writeFileAtomically(dir.filePath("takbir.caf"), "sound");
+    write(dir.filePath("probe.txt"), "from the folder");
+    write(dir.filePath("takbir.caf"), "sound");
 
     // The test program compiles in :/lumora/probe.txt, which wins over the folder's copy.
     EXPECT_EQ(ResourceLocator::url("probe", "txt"), QUrl("qrc:/lumora/probe.txt"));
-    EXPECT_EQ(storage::readFile(ResourceLocator::path("probe", "txt").value()), "compiled in\n");
+    EXPECT_EQ(read(ResourceLocator::path("probe", "txt").value()), "compiled in\n");
 
     EXPECT_EQ(ResourceLocator::url("takbir", "caf"), QUrl::fromLocalFile(dir.filePath("takbir.caf")));
     EXPECT_EQ(ResourceLocator::url("missing", "caf"), std::nullopt);

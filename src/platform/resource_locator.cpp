@@ -27,7 +27,7 @@ std::optional<QString> path(const QString& forResource, const QString& withExten
     const QString overrideDir = qEnvironmentVariable("LUMORA_RESOURCE_DIR");
     if (!overrideDir.isEmpty() && isFile(overrideDir + u'/' + file)) return overrideDir + u'/' + file;
 
-    const QString installed = QStringLiteral(LUMORA_DATA_DIR) + u'/' + file;
+    const QString installed = QStringLiteral(LUMORA_INSTALLED_DATA_DIR) + u'/' + file;
     if (isFile(installed)) return installed;
     return std::nullopt;
 }

@@ -2,7 +2,7 @@
 #include "platform/linux/positioning_location_provider.h"
 #include "platform/location_provider.h"
 
-#include "places_printers.h"
+#include "places/places_printers.h"
 #include "support/printers.h"
 #include "support/temp_home.h"
 
