@@ -12,13 +12,9 @@ namespace {
 constexpr double kMinute = 60.0;
 } // namespace
 
-bool notificationsEnabledByEnvironment() {
-    return qgetenv("LUMORA_NOTIFICATIONS") != "off";
-}
-
 NotificationCenter::NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend,
-                                       QObject* parent)
-    : QObject(parent), m_clock(clock), m_backend(std::move(backend)) {
+                                       bool enabled, QObject* parent)
+    : QObject(parent), m_clock(clock), m_backend(std::move(backend)), m_enabled(enabled) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &NotificationCenter::check);
@@ -27,7 +23,7 @@ NotificationCenter::NotificationCenter(const Clock& clock, std::unique_ptr<Notif
 NotificationCenter::~NotificationCenter() = default;
 
 bool NotificationCenter::isAvailable() const {
-    return notificationsEnabledByEnvironment() && m_backend && m_backend->isAvailable();
+    return m_enabled && m_backend && m_backend->isAvailable();
 }
 
 void NotificationCenter::add(const NotificationRequest& request) {

@@ -13,9 +13,6 @@
 
 namespace lumora {
 
-/// False when LUMORA_NOTIFICATIONS is "off".
-bool notificationsEnabledByEnvironment();
-
 /// The pending-request scheduler: requests wait by identifier and are handed to the backend when their
 /// calendar minute begins, by the clock given at construction. A request whose whole minute went by unseen
 /// (the machine slept, or the clock jumped over it) is dropped rather than delivered late.
@@ -29,12 +26,13 @@ class NotificationCenter : public QObject {
 public:
     static constexpr std::chrono::milliseconds kMaxSleep{60'000};
 
-    NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend,
+    /// `enabled` false (AppConfig::notificationsEnabled) makes the centre unavailable.
+    NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend, bool enabled = true,
                        QObject* parent = nullptr);
     ~NotificationCenter() override;
 
-    /// Stands in for "running as an application bundle": the backend can reach its service and
-    /// LUMORA_NOTIFICATIONS is not "off". When false, callers leave the centre alone.
+    /// Stands in for "running as an application bundle": the backend can reach its service and notifications
+    /// are not switched off. When false, callers leave the centre alone.
     bool isAvailable() const;
     /// Desktop notification services ask for no permission; kept so callers read like other platforms.
     void requestAuthorization() {}
@@ -67,6 +65,7 @@ private:
 
     const Clock& m_clock;
     std::unique_ptr<NotificationBackend> m_backend;
+    bool m_enabled;
     QList<Entry> m_pending;
     QTimer m_timer;
     std::optional<std::chrono::milliseconds> m_armedDelay;

@@ -20,8 +20,9 @@ QString monthKey(Instant t) {
 } // namespace
 
 PrayerRepository::PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store,
-                                   const Clock& clock)
-    : m_source(std::move(source)), m_catalog(cityCatalog), m_store(store), m_clock(clock) {}
+                                   const Clock& clock, bool hisabEnabled)
+    : m_source(std::move(source)), m_catalog(cityCatalog), m_store(store), m_clock(clock),
+      m_hisabEnabled(hisabEnabled) {}
 
 std::pair<Instant, Instant> PrayerRepository::monthsAround(Instant now) const {
     const Instant current = DateHelpers::startOfMonth(now);
@@ -51,12 +52,6 @@ QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> locati
     const PrayerMonthCache currentLoad = co_await ensureMonth(city.code, months.first);
     const PrayerMonthCache nextLoad = co_await ensureMonth(city.code, months.second);
     co_return withHisabFallback(buildState(city, currentLoad, nextLoad, location, now), city, location, now);
-}
-
-bool PrayerRepository::hisabEnabled() const {
-    const QString env = qEnvironmentVariable("LUMORA_HISAB").trimmed().toLower();
-    if (!env.isEmpty()) return env != u"off";
-    return m_store.settings().text(QStringLiteral("hisab")).value_or(QString()).trimmed().toLower() != u"off";
 }
 
 PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,

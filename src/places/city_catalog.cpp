@@ -1,8 +1,7 @@
 #include "city_catalog.h"
 
-#include "platform/http_client.h"
 #include "model/city_code.h"
-#include "platform/service_config.h"
+#include "platform/http_client.h"
 
 #include <QHash>
 #include <QNetworkAccessManager>
@@ -78,18 +77,8 @@ const QStringList& CityCatalog::jakartaDistricts() {
     return districts;
 }
 
-CityCatalog& CityCatalog::shared() {
-    // Never destroyed: its network manager must not be torn down after the application object at exit.
-    static CityCatalog* catalog =
-        new CityCatalog(VeskStore::shared(), std::make_unique<QNetworkAccessManager>());
-    return *catalog;
-}
-
-CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network)
-    : m_store(store), m_network(network), m_fallback(builtInTable()) {}
-
-CityCatalog::CityCatalog(VeskStore& store, std::unique_ptr<QNetworkAccessManager> network)
-    : m_store(store), m_ownedNetwork(std::move(network)), m_network(*m_ownedNetwork),
+CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl)
+    : m_store(store), m_network(network), m_scheduleBaseUrl(std::move(scheduleBaseUrl)),
       m_fallback(builtInTable()) {}
 
 CityCatalog::~CityCatalog() = default;
@@ -153,7 +142,7 @@ QCoro::Task<CityEntry> CityCatalog::nearestCity(GeoPoint location) {
 
 QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
     using R = Result<QList<CityEntry>>;
-    const QString base = scheduleBaseUrl();
+    const QString& base = m_scheduleBaseUrl;
     if (base.isEmpty()) co_return R::fail(QStringLiteral("no schedule service configured"));
     QUrl url(base);
     url.setQuery(QString());

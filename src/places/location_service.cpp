@@ -4,15 +4,6 @@
 
 namespace lumora {
 
-namespace {
-std::unique_ptr<LocationProvider> systemProvider() {
-    return createLocationProvider(VeskStore::shared().settings().text(LocationService::kFixedLocationKey));
-}
-} // namespace
-
-LocationService::LocationService(QObject* parent)
-    : LocationService(systemProvider(), VeskStore::shared(), parent) {}
-
 LocationService::LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent)
     : QObject(parent), m_manager(std::move(manager)), m_store(store) {
     m_manager->setDelegate(this);
@@ -31,12 +22,17 @@ QVariant LocationService::currentLocationValue() const {
     return m_currentLocation ? QVariant::fromValue(*m_currentLocation) : QVariant();
 }
 
-void LocationService::restoreCachedLocation() {
-    const auto cached = m_store.cachedLocation();
-    if (!cached) return;
+std::optional<GeoPoint> LocationService::cachedFix(const VeskStore& store) {
+    const auto cached = store.cachedLocation();
+    if (!cached) return std::nullopt;
     // A fix from the future (clock moved back) has a negative age and is taken; an old one stays stored.
-    const double age = m_store.clock().now() - cached->savedAt;
-    if (age <= kCachedLocationMaxAge) m_currentLocation = GeoPoint{cached->latitude, cached->longitude};
+    const double age = store.clock().now() - cached->savedAt;
+    if (age > kCachedLocationMaxAge) return std::nullopt;
+    return GeoPoint{cached->latitude, cached->longitude};
+}
+
+void LocationService::restoreCachedLocation() {
+    if (const auto fix = cachedFix(m_store)) m_currentLocation = fix;
 }
 
 void LocationService::setCurrentLocation(GeoPoint location) {

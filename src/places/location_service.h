@@ -30,13 +30,13 @@ public:
     /// A stored fix older than this is ignored.
     static constexpr double kCachedLocationMaxAge = 86400;
 
-    /// The app's service: VeskStore::shared() and the provider createLocationProvider() picks.
-    explicit LocationService(QObject* parent = nullptr);
     LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent = nullptr);
     ~LocationService() override;
 
     /// Central Jakarta: used until a fix is known.
     static GeoPoint fallbackLocation() { return GeoPoint{-6.2088, 106.8456}; }
+    /// The stored fix when it is at most kCachedLocationMaxAge old (one from the future counts as new).
+    static std::optional<GeoPoint> cachedFix(const VeskStore& store);
 
     std::optional<GeoPoint> currentLocation() const { return m_currentLocation; }
     int authorizationStatus() const { return m_authorizationStatus; }

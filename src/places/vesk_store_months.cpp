@@ -59,7 +59,7 @@ std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, 
 
     storage::removeFile(*path);
     const auto resource =
-        ResourceLocator::path(QStringLiteral("month-%1-%2").arg(cityCode, month), QStringLiteral("json"));
+        m_resources.path(QStringLiteral("month-%1-%2").arg(cityCode, month), QStringLiteral("json"));
     if (!resource) return std::nullopt;
     const auto resourceBytes = storage::readFile(*resource);
     if (!resourceBytes) return std::nullopt;

@@ -3,7 +3,6 @@
 #include "model/city_entry.h"
 
 #include <QList>
-#include <QString>
 
 #include <memory>
 #include <optional>
@@ -59,22 +58,7 @@ private:
     LocationProviderDelegate* m_delegate = nullptr;
 };
 
-/// Parses a fixed location "lat,lon" in decimal degrees (spaces around either number allowed). None when
-/// malformed, not finite, or outside -90..90 / -180..180.
-std::optional<GeoPoint> parseFixedLocation(const QString& text);
-
-/// The environment variable that pins the location, "lat,lon".
-inline constexpr const char* kFixedLocationVariable = "LUMORA_LOCATION";
-
-/// The fixed position in effect: LUMORA_LOCATION when it parses, else `configured` (the stored setting) when
-/// it parses, else none.
-std::optional<GeoPoint> fixedLocationFrom(const std::optional<QString>& configured);
-
 /// The system's positioning source (GeoClue2 through Qt Positioning on Linux).
 std::unique_ptr<LocationProvider> createSystemLocationProvider();
-
-/// A fixed-position provider when a fixed location is in effect (see fixedLocationFrom), else the system's
-/// positioning source (GeoClue2 through Qt Positioning on Linux).
-std::unique_ptr<LocationProvider> createLocationProvider(const std::optional<QString>& configured);
 
 } // namespace lumora

@@ -50,6 +50,6 @@ public:
 
 /// The desktop's backend: org.freedesktop.Notifications on the session bus, handing over the takbir sound
 /// file when there is one and playing it in-process for servers that play no sounds.
-std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend();
+std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend(std::optional<QString> takbirSound);
 
 } // namespace lumora

@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-namespace lumora::ResourceLocator {
+namespace lumora {
 
 namespace {
 
@@ -17,26 +17,37 @@ bool isFile(const QString& path) {
 
 } // namespace
 
-std::optional<QString> path(const QString& forResource, const QString& withExtension) {
+std::optional<QString> ResourceLocator::path(const QString& forResource, const QString& withExtension) const {
     const QString file = withExtension.isEmpty() ? forResource : forResource + u'.' + withExtension;
     if (!isPlainName(file) || forResource.isEmpty()) return std::nullopt;
 
     const QString compiledIn = QStringLiteral(":/lumora/") + file;
     if (isFile(compiledIn)) return compiledIn;
 
-    const QString overrideDir = qEnvironmentVariable("LUMORA_RESOURCE_DIR");
-    if (!overrideDir.isEmpty() && isFile(overrideDir + u'/' + file)) return overrideDir + u'/' + file;
-
-    const QString installed = QStringLiteral(LUMORA_INSTALLED_DATA_DIR) + u'/' + file;
-    if (isFile(installed)) return installed;
+    for (const QString& folder : m_folders) {
+        if (folder.isEmpty()) continue;
+        if (const QString candidate = folder + u'/' + file; isFile(candidate)) return candidate;
+    }
     return std::nullopt;
 }
 
-std::optional<QUrl> url(const QString& forResource, const QString& withExtension) {
+std::optional<QUrl> ResourceLocator::url(const QString& forResource, const QString& withExtension) const {
     const auto p = path(forResource, withExtension);
     if (!p) return std::nullopt;
     if (p->startsWith(u':')) return QUrl(QStringLiteral("qrc") + *p);
     return QUrl::fromLocalFile(*p);
 }
 
-} // namespace lumora::ResourceLocator
+std::optional<QString> ResourceLocator::filePath(const QString& relativePath) const {
+    const QStringList parts = relativePath.split(u'/');
+    for (const QString& part : parts)
+        if (!isPlainName(part)) return std::nullopt;
+    for (const QString& folder : m_folders) {
+        if (folder.isEmpty()) continue;
+        const QFileInfo info(folder + u'/' + relativePath);
+        if (info.isFile() && info.isReadable()) return info.canonicalFilePath();
+    }
+    return std::nullopt;
+}
+
+} // namespace lumora

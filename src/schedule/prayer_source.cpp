@@ -1,17 +1,17 @@
 #include "prayer_source.h"
 
+#include "model/city_code.h"
 #include "model/date_helpers.h"
 #include "platform/http_client.h"
-#include "model/city_code.h"
-#include "platform/service_config.h"
 
 #include <QUrl>
 
 namespace lumora {
 
-PrayerSource::PrayerSource(QNetworkAccessManager& network, QString userAgent,
+PrayerSource::PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
                            std::chrono::milliseconds requestTimeout)
-    : userAgent(std::move(userAgent)), m_network(&network), m_requestTimeout(requestTimeout) {}
+    : userAgent(std::move(userAgent)), baseUrl(std::move(baseUrl)), m_network(&network),
+      m_requestTimeout(requestTimeout) {}
 
 QStringList PrayerSource::monthAddresses(const QString& baseUrl, const QString& cityCode,
                                          const QString& monthKey) {
@@ -27,7 +27,6 @@ QStringList PrayerSource::monthAddresses(const QString& baseUrl, const QString& 
 QCoro::Task<PrayerMonthCache> PrayerSource::loadMonthDetailed(QString cityCode, Instant month) const {
     const QString monthKey = DateHelpers::monthFormatter().format(month);
     PrayerMonthCache empty{cityCode, monthKey, {}};
-    const QString baseUrl = scheduleBaseUrl();
     if (baseUrl.isEmpty()) co_return empty;
     // The code goes into the address unencoded; one holding '&', '/' or the like would change the query or
     // the path, so every attempt fails without a request.

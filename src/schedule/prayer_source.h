@@ -39,12 +39,15 @@ public:
     static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
     static constexpr const char* kDefaultUserAgent = "Mozilla/5.0 (Macintosh) lumoraMac/1.0";
 
-    /// `network` and the source itself must outlive every load they start; the time-out is per request.
-    PrayerSource(QNetworkAccessManager& network, QString userAgent,
+    /// `network` and the source itself must outlive every load they start; `baseUrl` is the service's base
+    /// URL (empty: none configured); the time-out is per request.
+    PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
                  std::chrono::milliseconds requestTimeout = kRequestTimeout);
 
     /// Sent as "User-Agent".
     QString userAgent;
+    /// The service's base URL, its path ending in "/adzan/"; empty when none is configured.
+    QString baseUrl;
 
     /// The month holding `month` for `cityCode`: the first of the service's seven address forms whose answer
     /// yields a day, else an empty month. Never fails; with no base URL configured nothing is requested.

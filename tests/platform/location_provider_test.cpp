@@ -1,3 +1,4 @@
+#include "model/fixed_location.h"
 #include "platform/fixed_location_provider.h"
 #include "platform/linux/positioning_location_provider.h"
 #include "platform/location_provider.h"
@@ -75,31 +76,9 @@ TEST(FixedLocation, Parsing) {
         EXPECT_EQ(parseFixedLocation(c.text), c.expected) << c.text;
 }
 
-TEST(FixedLocation, EnvironmentBeforeSettingAndMalformedValuesIgnored) {
-    struct Case {
-        std::optional<QByteArray> env;
-        std::optional<QString> setting;
-        std::optional<GeoPoint> expected;
-    } cases[] = {
-        {std::nullopt, std::nullopt, std::nullopt},
-        {"1,2", std::nullopt, GeoPoint{1, 2}},
-        {"1,2", "3,4", GeoPoint{1, 2}},
-        {"north", "3,4", GeoPoint{3, 4}},
-        {std::nullopt, "3,4", GeoPoint{3, 4}},
-        {std::nullopt, "95,4", std::nullopt},
-        {"", std::nullopt, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        test::ScopedEnv env(kFixedLocationVariable, c.env);
-        EXPECT_EQ(fixedLocationFrom(c.setting), c.expected) << c.env.value_or("(unset)").constData();
-    }
-}
-
-TEST(FixedLocation, FactoryPicksTheFixedProviderWhichDeliversFromTheEventLoop) {
-    test::ScopedEnv env(kFixedLocationVariable, "-7.2575,112.7521");
-    auto provider = createLocationProvider(std::nullopt);
-    auto* fixed = dynamic_cast<FixedLocationProvider*>(provider.get());
-    ASSERT_NE(fixed, nullptr);
+TEST(FixedLocation, ProviderDeliversFromTheEventLoop) {
+    FixedLocationProvider fixed(GeoPoint{-7.2575, 112.7521});
+    LocationProvider* provider = &fixed;
     EXPECT_EQ(provider->authorizationStatus(), LocationProvider::authorizedAlways);
 
     Recorder recorder;

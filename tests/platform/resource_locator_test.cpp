@@ -24,16 +24,16 @@ QByteArray read(const QString& path) {
 
 TEST(ResourceLocator, CompiledInFirstThenTheResourceFolderThenAbsent) {
     QTemporaryDir dir;
-    test::ScopedEnv env("LUMORA_RESOURCE_DIR", dir.path().toUtf8());
+    const ResourceLocator locator({dir.path()});
     write(dir.filePath("probe.txt"), "from the folder");
     write(dir.filePath("takbir.caf"), "sound");
 
     // The test program compiles in :/lumora/probe.txt, which wins over the folder's copy.
-    EXPECT_EQ(ResourceLocator::url("probe", "txt"), QUrl("qrc:/lumora/probe.txt"));
-    EXPECT_EQ(read(ResourceLocator::path("probe", "txt").value()), "compiled in\n");
+    EXPECT_EQ(locator.url("probe", "txt"), QUrl("qrc:/lumora/probe.txt"));
+    EXPECT_EQ(read(locator.path("probe", "txt").value()), "compiled in\n");
 
-    EXPECT_EQ(ResourceLocator::url("takbir", "caf"), QUrl::fromLocalFile(dir.filePath("takbir.caf")));
-    EXPECT_EQ(ResourceLocator::url("missing", "caf"), std::nullopt);
+    EXPECT_EQ(locator.url("takbir", "caf"), QUrl::fromLocalFile(dir.filePath("takbir.caf")));
+    EXPECT_EQ(locator.url("missing", "caf"), std::nullopt);
     for (const char* name : {"../takbir", "sub/takbir", "", "."})
-        EXPECT_EQ(ResourceLocator::url(name, "caf"), std::nullopt) << name;
+        EXPECT_EQ(locator.url(name, "caf"), std::nullopt) << name;
 }

@@ -1,7 +1,5 @@
 #include "dbus_notification_backend.h"
 
-#include "platform/takbir_sound.h"
-
 #include <QDBusMessage>
 #include <QDBusPendingReply>
 #include <QPointer>
@@ -77,8 +75,8 @@ QCoro::Task<std::optional<uint>> DbusNotificationBackend::post(NotificationReque
     co_return reply.value();
 }
 
-std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend() {
-    return std::make_unique<DbusNotificationBackend>(QDBusConnection::sessionBus(), takbirSoundPath(),
+std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend(std::optional<QString> takbirSound) {
+    return std::make_unique<DbusNotificationBackend>(QDBusConnection::sessionBus(), std::move(takbirSound),
                                                      makeSoundPlayer());
 }
 
