@@ -34,8 +34,6 @@ public:
     /// Stands in for "running as an application bundle": the backend can reach its service and notifications
     /// are not switched off. When false, callers leave the centre alone.
     bool isAvailable() const;
-    /// Desktop notification services ask for no permission; kept so callers read like other platforms.
-    void requestAuthorization() {}
 
     /// Replaces a pending request with the same identifier. A request whose minute has already begun is not
     /// kept: like a one-time calendar trigger for a past moment, it never fires.
@@ -46,8 +44,6 @@ public:
 
     /// Delivers what has come due, drops what was missed, and re-arms the timer.
     void clockChanged();
-    /// Alias of `clockChanged()` for the resume path.
-    void rearm() { clockChanged(); }
 
     /// The interval the timer was last started with; none while nothing is pending.
     std::optional<std::chrono::milliseconds> armedDelay() const { return m_armedDelay; }

@@ -6,7 +6,9 @@ namespace lumora {
 
 LocationService::LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent)
     : QObject(parent), m_manager(std::move(manager)), m_store(store) {
-    m_manager->setDelegate(this);
+    connect(m_manager.get(), &LocationProvider::authorizationChanged, this,
+            &LocationService::locationManagerDidChangeAuthorization);
+    connect(m_manager.get(), &LocationProvider::locationsUpdated, this, &LocationService::didUpdateLocations);
     m_manager->setDesiredAccuracy(1000);
     m_authorizationStatus = m_manager->authorizationStatus();
     restoreCachedLocation();
@@ -14,9 +16,7 @@ LocationService::LocationService(std::unique_ptr<LocationProvider> manager, Vesk
     // Asking for authorization or fixes is the owner's decision, not the constructor's.
 }
 
-LocationService::~LocationService() {
-    m_manager->setDelegate(nullptr);
-}
+LocationService::~LocationService() = default;
 
 QVariant LocationService::currentLocationValue() const {
     return m_currentLocation ? QVariant::fromValue(*m_currentLocation) : QVariant();
@@ -40,13 +40,13 @@ void LocationService::setCurrentLocation(GeoPoint location) {
     Q_EMIT currentLocationChanged(location);
 }
 
-void LocationService::locationManagerDidChangeAuthorization(LocationProvider& manager) {
-    m_authorizationStatus = manager.authorizationStatus();
+void LocationService::locationManagerDidChangeAuthorization(LocationProvider::Authorization status) {
+    m_authorizationStatus = status;
     Q_EMIT authorizationStatusChanged(m_authorizationStatus);
-    if (m_authorizationStatus == LocationProvider::authorizedAlways) manager.requestLocation();
+    if (m_authorizationStatus == LocationProvider::authorizedAlways) m_manager->requestLocation();
 }
 
-void LocationService::didUpdateLocations(LocationProvider&, const QList<GeoPoint>& locations) {
+void LocationService::didUpdateLocations(const QList<GeoPoint>& locations) {
     if (locations.isEmpty()) return;
     const GeoPoint last = locations.last();
     setCurrentLocation(last);
@@ -59,8 +59,9 @@ QMetaObject::Connection LocationService::observeCurrentLocation(QObject* context
     return connect(this, &LocationService::currentLocationChanged, context, std::move(observer));
 }
 
-QMetaObject::Connection LocationService::observeAuthorizationStatus(QObject* context,
-                                                                    std::function<void(int)> observer) {
+QMetaObject::Connection
+LocationService::observeAuthorizationStatus(QObject* context,
+                                            std::function<void(LocationProvider::Authorization)> observer) {
     observer(m_authorizationStatus);
     return connect(this, &LocationService::authorizationStatusChanged, context, std::move(observer));
 }

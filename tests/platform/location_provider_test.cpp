@@ -18,12 +18,14 @@ using namespace lumora;
 
 namespace {
 
-/// Records the callbacks a provider makes.
-struct Recorder final : LocationProviderDelegate {
-    void locationManagerDidChangeAuthorization(LocationProvider& m) override {
-        statuses.append(m.authorizationStatus());
+/// Records the signals a provider emits.
+struct Recorder {
+    void watch(LocationProvider& provider) {
+        QObject::connect(&provider, &LocationProvider::authorizationChanged,
+                         [this](LocationProvider::Authorization s) { statuses.append(s); });
+        QObject::connect(&provider, &LocationProvider::locationsUpdated,
+                         [this](const QList<GeoPoint>& l) { locations.append(l); });
     }
-    void didUpdateLocations(LocationProvider&, const QList<GeoPoint>& l) override { locations.append(l); }
     QList<int> statuses;
     QList<QList<GeoPoint>> locations;
 };
@@ -82,7 +84,7 @@ TEST(FixedLocation, ProviderDeliversFromTheEventLoop) {
     EXPECT_EQ(provider->authorizationStatus(), LocationProvider::authorizedAlways);
 
     Recorder recorder;
-    provider->setDelegate(&recorder);
+    recorder.watch(*provider);
     provider->requestLocation();
     EXPECT_TRUE(recorder.locations.isEmpty()) << "never called back from inside the request";
     QCoreApplication::processEvents();
@@ -96,7 +98,7 @@ TEST(PositioningProvider, StatusFollowsTheSource) {
     auto* source = new ScriptedSource;
     PositioningLocationProvider provider(source);
     Recorder recorder;
-    provider.setDelegate(&recorder);
+    recorder.watch(provider);
     EXPECT_EQ(provider.authorizationStatus(), LocationProvider::authorizedAlways);
 
     provider.setDesiredAccuracy(1000);

@@ -38,7 +38,7 @@ void PositioningLocationProvider::onPosition(const QGeoPositionInfo& info) {
     if (!info.isValid() || !c.isValid()) return;
     // A fix proves access, e.g. after the user allowed it in the desktop's privacy settings.
     if (m_status != authorizedAlways) setStatus(authorizedAlways);
-    notifyLocations({GeoPoint{c.latitude(), c.longitude()}});
+    Q_EMIT locationsUpdated({GeoPoint{c.latitude(), c.longitude()}});
 }
 
 void PositioningLocationProvider::onError(QGeoPositionInfoSource::Error error) {
@@ -60,10 +60,10 @@ std::unique_ptr<LocationProvider> createSystemLocationProvider() {
     return std::make_unique<PositioningLocationProvider>();
 }
 
-void PositioningLocationProvider::setStatus(int status) {
+void PositioningLocationProvider::setStatus(Authorization status) {
     if (status == m_status) return;
     m_status = status;
-    notifyAuthorizationChanged();
+    Q_EMIT authorizationChanged(m_status);
 }
 
 } // namespace lumora
