@@ -2,6 +2,7 @@
 
 #include "hisab/hisab.h"
 #include "model/date_helpers.h"
+#include "model/nearest_city.h"
 #include "places/city_catalog.h"
 #include "places/vesk_store.h"
 
@@ -56,7 +57,8 @@ QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> locati
 
 PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,
                                                  const std::optional<GeoPoint>& location) const {
-    GeoPoint at{fallbackJakarta().lat.value(), fallbackJakarta().lon.value()};
+    const CityEntry jakarta = fallbackJakarta();
+    GeoPoint at{jakarta.lat.value(), jakarta.lon.value()};
     if (city.lat && city.lon)
         at = GeoPoint{*city.lat, *city.lon};
     else if (location)
@@ -135,20 +137,12 @@ CityEntry PrayerRepository::cachedResolvedCity(const std::optional<GeoPoint>& lo
     const QList<CityEntry> entries = m_store.loadCatalog().value_or(QList<CityEntry>{});
     if (entries.isEmpty()) return fallbackJakarta();
     if (location) {
-        const CityEntry* best = nullptr;
-        double bestDistance = 0;
-        for (const CityEntry& e : entries) {
-            if (!e.lat || !e.lon) continue;
-            const double d = CityCatalog::distanceMetres(*location, GeoPoint{*e.lat, *e.lon});
-            if (!best || d < bestDistance) {
-                best = &e;
-                bestDistance = d;
-            }
-        }
-        if (best) return *best;
+        if (const CityEntry* best = nearestEntry(entries, *location)) return *best;
     }
+    // The repository's rule: the saved catalogue's own Jakarta, by code or name, before the built-in one.
+    const CityEntry jakarta = fallbackJakarta();
     for (const CityEntry& e : entries)
-        if (e.code.toLower() == u"jkt" || e.name.toLower().contains(u"jakarta")) return e;
+        if (e.code.toLower() == jakarta.code || e.name.toLower().contains(jakarta.name.toLower())) return e;
     return fallbackJakarta();
 }
 

@@ -1,6 +1,9 @@
 #include "city_catalog.h"
 
 #include "model/city_code.h"
+#include "model/html_text.h"
+#include "model/icu_text.h"
+#include "model/nearest_city.h"
 #include "platform/http_client.h"
 
 #include <QHash>
@@ -9,7 +12,6 @@
 #include <QSet>
 
 #include <unicode/locid.h>
-#include <unicode/unistr.h>
 
 #include <chrono>
 #include <cmath>
@@ -29,14 +31,20 @@ constexpr auto kPageTimeout = 60s;
 constexpr auto kUnicode = QRegularExpression::UseUnicodePropertiesOption;
 
 QString lowerCased(const QString& s) {
-    icu::UnicodeString u(reinterpret_cast<const UChar*>(s.utf16()), static_cast<int32_t>(s.size()));
+    icu::UnicodeString u = toIcu(s);
     u.toLower(icu::Locale::getRoot());
-    return QString(reinterpret_cast<const QChar*>(u.getBuffer()), u.length());
+    return fromIcu(u);
 }
 
 QStringList withoutDuplicates(QStringList list) {
     list.removeDuplicates();
     return list;
+}
+
+CityEntry jakartaRow() {
+    CityEntry jakarta = fallbackJakarta();
+    jakarta.aliases = CityCatalog::jakartaDistricts();
+    return jakarta;
 }
 
 CityEntry row(const char* code, const char* name, double lat, double lon, QStringList aliases) {
@@ -47,7 +55,7 @@ CityEntry row(const char* code, const char* name, double lat, double lon, QStrin
 
 QList<CityEntry> CityCatalog::builtInTable() {
     return {
-        row("jkt", "Jakarta", -6.2088, 106.8456, jakartaDistricts()),
+        jakartaRow(),
         row("bks", "Bekasi", -6.2383, 106.9756, {"kota bekasi", "bekasi kota"}),
         row("dpk", "Depok", -6.4025, 106.7942, {"kota depok"}),
         row("bgr", "Bogor", -6.5944, 106.7892, {"kota bogor"}),
@@ -124,19 +132,10 @@ QCoro::Task<std::optional<CityEntry>> CityCatalog::match(QString query) {
 
 QCoro::Task<CityEntry> CityCatalog::nearestCity(GeoPoint location) {
     const QList<CityEntry> list = co_await entries();
-    const CityEntry* best = nullptr;
-    double bestDistance = 0;
-    for (const CityEntry& entry : list) {
-        if (!entry.lat || !entry.lon) continue;
-        const double d = distanceMetres(location, GeoPoint{*entry.lat, *entry.lon});
-        if (!best || d < bestDistance) {
-            best = &entry;
-            bestDistance = d;
-        }
-    }
-    if (best) co_return *best;
+    if (const CityEntry* best = nearestEntry(list, location)) co_return *best;
+    // The catalogue's rule: the built-in table's Jakarta, with its district aliases.
     for (const CityEntry& entry : m_fallback)
-        if (entry.code == u"jkt") co_return entry;
+        if (entry.code == fallbackJakarta().code) co_return entry;
     co_return fallbackJakarta();
 }
 
@@ -160,8 +159,6 @@ Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
     static const QRegularExpression option(
         QStringLiteral(R"re((?is)<option[^>]*value=["']([^"']+)["'][^>]*>(.*?)</option>)re"));
     if (!option.isValid()) return R::fail(option.errorString());
-    static const QRegularExpression tag(QStringLiteral("<[^>]+>"));
-    static const QRegularExpression space(QStringLiteral("\\s+"), kUnicode);
 
     QList<CityEntry> entries;
     QHash<QString, qsizetype> indexByCode;
@@ -169,12 +166,7 @@ Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
         const QRegularExpressionMatch m = it.next();
         if (m.lastCapturedIndex() < 2 || m.capturedStart(1) < 0 || m.capturedStart(2) < 0) continue;
         const QString code = m.captured(1).trimmed();
-        QString name = m.captured(2);
-        name.replace(tag, QStringLiteral(" "));
-        name.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
-        name.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        name.replace(space, QStringLiteral(" "));
-        name = name.trimmed();
+        const QString name = cleanHtmlText(m.captured(2));
         if (code.isEmpty() || name.isEmpty()) continue;
         // The code ends up in file names and addresses; a page must not be able to steer either.
         if (!isSafeCityCode(code)) continue;
@@ -241,14 +233,7 @@ QStringList CityCatalog::aliases(const QString& name) {
 }
 
 double CityCatalog::distanceMetres(GeoPoint a, GeoPoint b) {
-    constexpr double kEarthRadius = 6371008.8; // mean radius, metres
-    constexpr double kRad = M_PI / 180.0;
-    const double dLat = (b.latitude - a.latitude) * kRad;
-    const double dLon = (b.longitude - a.longitude) * kRad;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) + std::cos(a.latitude * kRad) *
-                                                                   std::cos(b.latitude * kRad) *
-                                                                   std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, h)));
+    return lumora::distanceMetres(a, b);
 }
 
 } // namespace lumora

@@ -34,7 +34,7 @@ public:
     ~LocationService() override;
 
     /// Central Jakarta: used until a fix is known.
-    static GeoPoint fallbackLocation() { return GeoPoint{-6.2088, 106.8456}; }
+    static GeoPoint fallbackLocation() { return GeoPoint{*fallbackJakarta().lat, *fallbackJakarta().lon}; }
     /// The stored fix when it is at most kCachedLocationMaxAge old (one from the future counts as new).
     static std::optional<GeoPoint> cachedFix(const VeskStore& store);
 

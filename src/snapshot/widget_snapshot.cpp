@@ -1,5 +1,6 @@
 #include "widget_snapshot.h"
 
+#include "model/city_entry.h"
 #include "model/data_folder.h"
 
 #include <QFile>
@@ -70,8 +71,9 @@ WidgetSnapshot WidgetSnapshot::fromState(const AppState& state, Instant now) {
 }
 
 WidgetSnapshot WidgetSnapshot::fallback(Instant now) {
-    return WidgetSnapshot{QStringLiteral("JAKARTA"),
-                          QStringLiteral("jkt"),
+    // The widget writes its city in capitals.
+    return WidgetSnapshot{fallbackJakarta().name.toUpper(),
+                          fallbackJakarta().code,
                           std::nullopt,
                           std::nullopt,
                           StateTexts::kLoading,
