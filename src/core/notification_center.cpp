@@ -1,6 +1,6 @@
 #include "notification_center.h"
 
-#include "model/date_helpers.h"
+#include "core/core_log.h"
 
 #include <algorithm>
 #include <cmath>
@@ -62,8 +62,14 @@ void NotificationCenter::check() {
                      [](const Entry& a, const Entry& b) { return a.fireAt < b.fireAt; });
     // Arm before delivering, so that a backend which re-enters the centre finds a consistent state.
     arm();
-    for (const Entry& e : due)
-        if (now - e.fireAt < kMinute) m_backend->deliver(e.request);
+    for (const Entry& e : due) {
+        if (now - e.fireAt < kMinute) {
+            qCDebug(coreLog).noquote() << "notification due:" << e.request.identifier;
+            m_backend->deliver(e.request);
+        } else {
+            qCDebug(coreLog).noquote() << "notification missed, dropped:" << e.request.identifier;
+        }
+    }
 }
 
 void NotificationCenter::arm() {

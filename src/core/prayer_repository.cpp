@@ -1,5 +1,6 @@
 #include "prayer_repository.h"
 
+#include "core/core_log.h"
 #include "hisab/hisab.h"
 #include "model/date_helpers.h"
 #include "model/nearest_city.h"
@@ -34,10 +35,11 @@ std::pair<Instant, Instant> PrayerRepository::monthsAround(Instant now) const {
 QCoro::Task<PrayerMonthCache> PrayerRepository::ensureMonth(QString cityCode, Instant date) {
     const QString key = monthKey(date);
     if (auto cached = m_store.cachedMonth(cityCode, key); hasDays(cached)) co_return *cached;
-    PrayerMonthCache loaded = co_await m_source.loadMonthDetailed(cityCode, date);
+    MonthLoad load = co_await m_source.loadMonth(cityCode, date);
+    qCDebug(coreLog).noquote() << "month" << cityCode << key << "from the service:" << describe(load.outcome);
     // An empty month is never written, so a failed load leaves any earlier file alone.
-    if (!loaded.days.isEmpty()) m_store.saveMonth(loaded);
-    co_return loaded;
+    if (!load.month.days.isEmpty()) m_store.saveMonth(load.month);
+    co_return std::move(load.month);
 }
 
 QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> location) {
@@ -74,6 +76,7 @@ AppState PrayerRepository::withHisabFallback(AppState built, const CityEntry& ci
                                    computedMonth(city, months.second, location), location, now);
     if (!computed.todayDay && !computed.tomorrowDay) return built;
     computed.statusText = QStringLiteral("Jadwal hisab: ") + city.name;
+    qCDebug(coreLog).noquote() << "no schedule for" << city.code << "- computed times stand in";
     return computed;
 }
 

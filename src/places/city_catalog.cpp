@@ -4,6 +4,7 @@
 #include "model/html_text.h"
 #include "model/icu_text.h"
 #include "model/nearest_city.h"
+#include "places/places_log.h"
 #include "platform/http_client.h"
 
 #include <QHash>
@@ -97,6 +98,7 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
 
     if (auto saved = m_store.loadCatalog(); saved && !saved->isEmpty()) {
         m_cities = std::move(*saved);
+        qCDebug(placesLog) << "catalogue:" << m_cities.size() << "cities from the saved file";
         co_return QList<CityEntry>(m_cities);
     }
 
@@ -105,9 +107,11 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
         QList<CityEntry> merged = merge(*remote);
         m_store.saveCatalog(merged);
         m_cities = merged;
+        qCDebug(placesLog) << "catalogue:" << m_cities.size() << "cities from the service's page";
         co_return merged;
     }
     // Nothing is written, so the next run tries the service again.
+    qCDebug(placesLog).noquote() << "catalogue: the built-in table (" + remote.error() + u')';
     m_cities = m_fallback;
     co_return QList<CityEntry>(m_cities);
 }
@@ -149,7 +153,12 @@ QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
 
     // No headers of our own: the page is asked for exactly as a plain client would.
     const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes});
-    if (!response) co_return R::fail(response.error());
+    if (!response) {
+        qCDebug(placesLog).noquote() << "GET" << url.toString() << "failed:" << response.error();
+        co_return R::fail(response.error());
+    }
+    qCDebug(placesLog).noquote() << "GET" << url.toString() << "->" << response->status
+                                 << response->body.size() << "bytes";
     co_return parseCatalogPage(response->body);
 }
 

@@ -1,5 +1,6 @@
 #include "location_service.h"
 
+#include "places/places_log.h"
 #include "places/vesk_store.h"
 
 namespace lumora {
@@ -49,6 +50,7 @@ void LocationService::locationManagerDidChangeAuthorization(LocationProvider::Au
 void LocationService::didUpdateLocations(const QList<GeoPoint>& locations) {
     if (locations.isEmpty()) return;
     const GeoPoint last = locations.last();
+    qCDebug(placesLog) << "location fix:" << last.latitude << last.longitude;
     setCurrentLocation(last);
     m_store.saveLocation(CachedLocation{last.latitude, last.longitude, m_store.clock().now()});
 }

@@ -2,6 +2,7 @@
 
 #include "model/city_entry.h"
 #include "model/data_folder.h"
+#include "snapshot/snapshot_log.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -88,14 +89,22 @@ QString url() {
 
 bool write(const WidgetSnapshot& snapshot) {
     const std::optional<QByteArray> bytes = snapshot.toJsonBytes();
-    if (!bytes) return false;
-    QSaveFile f(url());
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(*bytes) != bytes->size()) {
-        f.cancelWriting();
+    if (!bytes) {
+        qCDebug(snapshotLog) << "widget snapshot not encodable, not written";
         return false;
     }
-    return f.commit();
+    QSaveFile f(url());
+    bool written = f.open(QIODevice::WriteOnly);
+    if (written && f.write(*bytes) != bytes->size()) {
+        f.cancelWriting();
+        written = false;
+    }
+    written = written && f.commit();
+    if (written)
+        qCDebug(snapshotLog).noquote() << "widget snapshot written:" << url();
+    else
+        qCWarning(snapshotLog).noquote() << "cannot write the widget snapshot" << url() << f.errorString();
+    return written;
 }
 
 WidgetSnapshot read(Instant now) {
