@@ -3,7 +3,7 @@
 #include "model/app_state.h"
 #include "model/local_iso.h"
 #include "model/prayer_display.h"
-#include "platform/notification_center.h"
+#include "core/notification_center.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -3,22 +3,14 @@
 #include "cli_output.h"
 #include "hijri_command.h"
 
+#include "core/app_services.h"
 #include "core/prayer_notifications.h"
-#include "core/prayer_repository.h"
-#include "model/data_folder.h"
 #include "model/date_helpers.h"
-#include "places/city_catalog.h"
-#include "places/location_service.h"
-#include "places/vesk_store.h"
-#include "platform/fixed_location_provider.h"
-#include "platform/location_provider.h"
-#include "schedule/prayer_source.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
 #include <QTextStream>
 
 #include <qcoro/qcorotask.h>
@@ -106,15 +98,14 @@ Options parseOptions(const QStringList& args, const QStringList& valued, bool wa
     return o;
 }
 
-/// Everything a subcommand needs, wired over the real data folder, settings and network.
+/// Everything a subcommand needs: the app's services over the real data folder, settings and network, and
+/// the clock `--at` replaces.
 class Session {
 public:
     explicit Session(Instant clockStart, bool manual)
         : m_start(clockStart), m_manual(clockStart),
           m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
-          m_store(dataFolder(), Settings(), m_clock), m_catalog(m_store, m_network),
-          m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)),
-                       m_catalog, m_store, m_clock) {}
+          m_services(AppConfig::resolve(), m_clock) {}
 
     const Clock& clock() const { return m_clock; }
     /// With `--at`, time runs on from the given moment; otherwise this is the system clock.
@@ -122,30 +113,16 @@ public:
         if (&m_clock == &m_manual) m_manual.set(m_start + elapsedSeconds);
         return m_clock.now();
     }
-    VeskStore& store() { return m_store; }
-    CityCatalog& catalog() { return m_catalog; }
-    PrayerRepository& repository() { return m_repository; }
-    QNetworkAccessManager& network() { return m_network; }
-
-    /// The location the app would use now: a fixed one, else the last fix of the past day, else Jakarta.
-    GeoPoint location() {
-        const auto configured =
-            m_store.settings().text(QString::fromLatin1(LocationService::kFixedLocationKey));
-        if (const auto fixed = fixedLocationFrom(configured)) return *fixed;
-        // The service restores the cached fix or falls back on construction; no fix is requested here.
-        LocationService service(std::make_unique<FixedLocationProvider>(LocationService::fallbackLocation()),
-                                m_store);
-        return service.currentLocation().value_or(LocationService::fallbackLocation());
-    }
+    CityCatalog& catalog() { return m_services.catalog(); }
+    PrayerRepository& repository() { return m_services.repository(); }
+    /// The location the app would use now, without asking the positioning source.
+    GeoPoint location() const { return m_services.location(); }
 
 private:
     Instant m_start;
     ManualClock m_manual;
     const Clock& m_clock;
-    QNetworkAccessManager m_network;
-    VeskStore m_store;
-    CityCatalog m_catalog;
-    PrayerRepository m_repository;
+    AppServices m_services;
 };
 
 std::unique_ptr<Session> makeSession(const Options& o, QString* error) {

@@ -3,20 +3,16 @@
 #include "instance_channel.h"
 #include "unix_signals.h"
 
+#include "core/app_config.h"
+#include "core/app_services.h"
 #include "core/app_view_model.h"
-#include "core/prayer_repository.h"
 #include "core/single_instance_lock.h"
 #include "model/dashboard_model.h"
 #include "model/data_folder.h"
-#include "places/city_catalog.h"
-#include "places/location_service.h"
-#include "places/resource_locator.h"
-#include "places/vesk_store.h"
-#include "platform/linux/dbus_notification_backend.h"
-#include "platform/location_provider.h"
-#include "platform/notification_center.h"
+#include "places/storage.h"
+#include "platform/resource_locator.h"
+#include "core/notification_center.h"
 #include "platform/system_events.h"
-#include "schedule/prayer_source.h"
 #include "shell/dashboard_view.h"
 #include "shell/main_window.h"
 #include "shell/menu_bar_controller.h"
@@ -24,7 +20,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
 #include <QWidget>
 
 #include <memory>
@@ -49,16 +44,11 @@ void showAndRaise(QWidget& window) {
 /// Everything the running app is made of, built once.
 class DesktopApp : public QObject {
 public:
-    DesktopApp()
-        : m_store(dataFolder(), Settings(), SystemClock::instance()), m_catalog(m_store, m_network),
-          m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent)),
-                       m_catalog, m_store, SystemClock::instance()),
-          m_location(createLocationProvider(m_store.settings().text(LocationService::kFixedLocationKey)),
-                     m_store),
-          m_notifications(SystemClock::instance(), makeDesktopNotificationBackend()),
-          m_viewModel(m_location, m_repository, m_notifications.isAvailable() ? &m_notifications : nullptr,
-                      SystemClock::instance(), QDBusConnection::sessionBus()),
-          m_systemEvents(makeSystemEvents()), m_window(Settings()) {
+    explicit DesktopApp(AppConfig config)
+        : m_services(std::move(config)),
+          m_viewModel(m_services.locationService(), m_services.repository(), notificationsFor(m_services),
+                      m_services.clock(), QDBusConnection::sessionBus()),
+          m_systemEvents(makeSystemEvents()), m_window(Settings(m_services.config().settingsPath)) {
         m_window.setWindowTitle(QStringLiteral("lumora"));
         m_window.dashboard()->setRefreshAction([this] { m_viewModel.startRefresh(); });
         for (auto changed : {&AppViewModel::stateChanged, &AppViewModel::countdownNowChanged,
@@ -70,8 +60,10 @@ public:
             showWindow();
         });
         connect(m_systemEvents.get(), &SystemEvents::didWake, &m_viewModel, &AppViewModel::handleAppResumed);
-        connect(m_systemEvents.get(), &SystemEvents::timeZoneChanged, &m_viewModel,
-                &AppViewModel::handleTimeZoneChanged);
+        // With TZ set the user chose the zone for this process; the system's changes are not ours to follow.
+        if (m_services.config().followSystemTimeZone)
+            connect(m_systemEvents.get(), &SystemEvents::timeZoneChanged, &m_viewModel,
+                    &AppViewModel::handleTimeZoneChanged);
         connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
             if (s == Qt::ApplicationActive && m_viewModel.hasStarted()) m_viewModel.handleAppResumed();
         });
@@ -115,12 +107,12 @@ private:
         renderDashboard();
     }
 
-    QNetworkAccessManager m_network;
-    VeskStore m_store;
-    CityCatalog m_catalog;
-    PrayerRepository m_repository;
-    LocationService m_location;
-    NotificationCenter m_notifications;
+    static NotificationCenter* notificationsFor(AppServices& services) {
+        NotificationCenter& center = services.notificationCenter();
+        return center.isAvailable() ? &center : nullptr;
+    }
+
+    AppServices m_services;
     AppViewModel m_viewModel;
     std::unique_ptr<SystemEvents> m_systemEvents;
     InstanceChannel m_channel;
@@ -149,10 +141,11 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
     QApplication::setDesktopFileName(QStringLiteral("lumora"));
     // Closing the window leaves the app in the tray; only "Exit" or a signal ends it.
     QApplication::setQuitOnLastWindowClosed(false);
-    if (const auto icon = ResourceLocator::path(QStringLiteral("vesk_sholat_v2"), QStringLiteral("png")))
+    AppConfig config = AppConfig::resolve();
+    if (const auto icon = ResourceLocator(config.resourceFolders).path(QStringLiteral("vesk_sholat_v2"),
+                                                                        QStringLiteral("png")))
         QApplication::setWindowIcon(QIcon(*icon));
-
-    DesktopApp desktop;
+    DesktopApp desktop(std::move(config));
     desktop.listen();
     desktop.start();
     return app.exec();

@@ -1,8 +1,8 @@
 #include "hijri_command.h"
 
-#include "hisab/hijri_calendar.h"
 #include "model/date_helpers.h"
-#include "places/storage.h"
+#include "core/app_config.h"
+#include "core/app_services.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,10 +19,6 @@ constexpr int kUsageError = 2;
 constexpr int kMonthsShown = 3;
 /// Three months end within 90 days; the margin covers the offset.
 constexpr int kMaxDaysScanned = 100;
-
-DateHelpers::HijriCalendarFunction calendarFunction(HijriCalendarKind kind) {
-    return kind == HijriCalendarKind::ummalqura ? &DateHelpers::ummAlQuraDate : &hisab::indonesianHijriDate;
-}
 
 struct MonthStart {
     QString text;
@@ -43,15 +39,6 @@ QList<MonthStart> nextMonthStarts(Instant noon) {
 }
 
 } // namespace
-
-HijriSettings hijriSettings(const Settings& settings) {
-    return parseHijriSettings(settings.text(QString::fromLatin1(kHijriCalendarKey)),
-                              settings.text(QString::fromLatin1(kHijriOffsetKey)));
-}
-
-void applyHijriSettings(const HijriSettings& settings) {
-    DateHelpers::setHijriCalendar(calendarFunction(settings.calendar), settings.offsetDays);
-}
 
 int hijri(const QStringList& args) {
     QTextStream out(stdout);
@@ -87,7 +74,7 @@ int hijri(const QStringList& args) {
                         kUsageError);
         day = *parsed;
     }
-    HijriSettings settings = hijriSettings(Settings());
+    HijriSettings settings = AppConfig::resolve().hijri;
     if (calendarArg) {
         const auto kind = hijriCalendarFromName(*calendarArg);
         if (!kind)

@@ -1,8 +1,5 @@
 #include "commands.h"
 #include "desktop_app.h"
-#include "hijri_command.h"
-
-#include "places/storage.h"
 
 #include <QCoreApplication>
 
@@ -18,7 +15,6 @@ bool startsDesktopApp(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    lumora::cli::applyHijriSettings(lumora::cli::hijriSettings(lumora::Settings()));
     if (startsDesktopApp(argc, argv)) {
         QStringList args;
         for (int i = 1; i < argc; ++i)

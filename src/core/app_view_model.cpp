@@ -5,7 +5,7 @@
 #include "model/date_helpers.h"
 #include "model/prayer_display.h"
 #include "places/location_service.h"
-#include "platform/notification_center.h"
+#include "core/notification_center.h"
 #include "snapshot/widget_reload.h"
 #include "snapshot/widget_snapshot.h"
 
@@ -15,7 +15,7 @@ namespace lumora {
 
 namespace {
 
-QString locationStatusText(int authorization) {
+QString locationStatusText(LocationProvider::Authorization authorization) {
     switch (authorization) {
     case LocationProvider::notDetermined:
         return QStringLiteral("Minta lokasi");
@@ -46,7 +46,8 @@ AppViewModel::AppViewModel(LocationService& locationService, PrayerRepository& r
     // Both deliver the current value at once. Each location starts its own refresh, which holds the view
     // model only weakly across its wait.
     m_locationService.observeCurrentLocation(this, [this](GeoPoint location) { refresh(location); });
-    m_locationService.observeAuthorizationStatus(this, [this](int status) { setLocationStatus(status); });
+    m_locationService.observeAuthorizationStatus(
+        this, [this](LocationProvider::Authorization status) { setLocationStatus(status); });
 
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &AppViewModel::handleMinuteTick);
@@ -74,7 +75,7 @@ void AppViewModel::setIsLoading(bool loading) {
     Q_EMIT isLoadingChanged();
 }
 
-void AppViewModel::setLocationStatus(int authorization) {
+void AppViewModel::setLocationStatus(LocationProvider::Authorization authorization) {
     const QString text = locationStatusText(authorization);
     if (text == m_locationStatus) return;
     m_locationStatus = text;
@@ -95,9 +96,11 @@ void AppViewModel::bootstrap() {
     // No process activity is needed here: Qt's timers keep running while the app is in the background.
 
     LocationProvider& manager = m_locationService.manager();
-    const int authorization = manager.authorizationStatus();
+    const LocationProvider::Authorization authorization = manager.authorizationStatus();
+    // The desktop's location service asks the user when an app first wants a fix, so asking for one is how
+    // the app asks for permission.
     if (authorization == LocationProvider::notDetermined)
-        manager.requestWhenInUseAuthorization();
+        manager.requestLocation();
     else if (authorization == LocationProvider::authorizedAlways)
         manager.startUpdatingLocation();
 

@@ -5,6 +5,7 @@
 #include "model/app_state.h"
 #include "model/instant.h"
 #endif
+#include "platform/location_provider.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -100,7 +101,7 @@ private:
     void applyState(const AppState& state);
     void publishWidgetSnapshot(const AppState& state);
     void setIsLoading(bool loading);
-    void setLocationStatus(int authorization);
+    void setLocationStatus(LocationProvider::Authorization authorization);
     bool locationAuthorizedAlways() const;
     QString todayKey() const;
 

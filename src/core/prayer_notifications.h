@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/notification_center.h"
 #include "model/app_state.h"
-#include "platform/notification_center.h"
 
 #include <QList>
 
@@ -14,7 +14,7 @@ namespace lumora {
 QList<NotificationRequest> planNotifications(const AppState& state);
 
 /// Replaces everything pending in `center` with the plan for `state`. Leaves the centre alone when
-/// notifications are unavailable (no session bus, or LUMORA_NOTIFICATIONS=off).
+/// notifications are unavailable (no session bus, or switched off).
 void scheduleNotifications(const AppState& state, NotificationCenter& center);
 
 } // namespace lumora

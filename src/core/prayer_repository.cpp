@@ -1,7 +1,9 @@
 #include "prayer_repository.h"
 
+#include "core/core_log.h"
 #include "hisab/hisab.h"
 #include "model/date_helpers.h"
+#include "model/nearest_city.h"
 #include "places/city_catalog.h"
 #include "places/vesk_store.h"
 
@@ -20,8 +22,9 @@ QString monthKey(Instant t) {
 } // namespace
 
 PrayerRepository::PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store,
-                                   const Clock& clock)
-    : m_source(std::move(source)), m_catalog(cityCatalog), m_store(store), m_clock(clock) {}
+                                   const Clock& clock, bool hisabEnabled)
+    : m_source(std::move(source)), m_catalog(cityCatalog), m_store(store), m_clock(clock),
+      m_hisabEnabled(hisabEnabled) {}
 
 std::pair<Instant, Instant> PrayerRepository::monthsAround(Instant now) const {
     const Instant current = DateHelpers::startOfMonth(now);
@@ -32,10 +35,11 @@ std::pair<Instant, Instant> PrayerRepository::monthsAround(Instant now) const {
 QCoro::Task<PrayerMonthCache> PrayerRepository::ensureMonth(QString cityCode, Instant date) {
     const QString key = monthKey(date);
     if (auto cached = m_store.cachedMonth(cityCode, key); hasDays(cached)) co_return *cached;
-    PrayerMonthCache loaded = co_await m_source.loadMonthDetailed(cityCode, date);
+    MonthLoad load = co_await m_source.loadMonth(cityCode, date);
+    qCDebug(coreLog).noquote() << "month" << cityCode << key << "from the service:" << describe(load.outcome);
     // An empty month is never written, so a failed load leaves any earlier file alone.
-    if (!loaded.days.isEmpty()) m_store.saveMonth(loaded);
-    co_return loaded;
+    if (!load.month.days.isEmpty()) m_store.saveMonth(load.month);
+    co_return std::move(load.month);
 }
 
 QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> location) {
@@ -53,15 +57,10 @@ QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> locati
     co_return withHisabFallback(buildState(city, currentLoad, nextLoad, location, now), city, location, now);
 }
 
-bool PrayerRepository::hisabEnabled() const {
-    const QString env = qEnvironmentVariable("LUMORA_HISAB").trimmed().toLower();
-    if (!env.isEmpty()) return env != u"off";
-    return m_store.settings().text(QStringLiteral("hisab")).value_or(QString()).trimmed().toLower() != u"off";
-}
-
 PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,
                                                  const std::optional<GeoPoint>& location) const {
-    GeoPoint at{fallbackJakarta().lat.value(), fallbackJakarta().lon.value()};
+    const CityEntry jakarta = fallbackJakarta();
+    GeoPoint at{jakarta.lat.value(), jakarta.lon.value()};
     if (city.lat && city.lon)
         at = GeoPoint{*city.lat, *city.lon};
     else if (location)
@@ -77,6 +76,7 @@ AppState PrayerRepository::withHisabFallback(AppState built, const CityEntry& ci
                                    computedMonth(city, months.second, location), location, now);
     if (!computed.todayDay && !computed.tomorrowDay) return built;
     computed.statusText = QStringLiteral("Jadwal hisab: ") + city.name;
+    qCDebug(coreLog).noquote() << "no schedule for" << city.code << "- computed times stand in";
     return computed;
 }
 
@@ -140,20 +140,12 @@ CityEntry PrayerRepository::cachedResolvedCity(const std::optional<GeoPoint>& lo
     const QList<CityEntry> entries = m_store.loadCatalog().value_or(QList<CityEntry>{});
     if (entries.isEmpty()) return fallbackJakarta();
     if (location) {
-        const CityEntry* best = nullptr;
-        double bestDistance = 0;
-        for (const CityEntry& e : entries) {
-            if (!e.lat || !e.lon) continue;
-            const double d = CityCatalog::distanceMetres(*location, GeoPoint{*e.lat, *e.lon});
-            if (!best || d < bestDistance) {
-                best = &e;
-                bestDistance = d;
-            }
-        }
-        if (best) return *best;
+        if (const CityEntry* best = nearestEntry(entries, *location)) return *best;
     }
+    // The repository's rule: the saved catalogue's own Jakarta, by code or name, before the built-in one.
+    const CityEntry jakarta = fallbackJakarta();
     for (const CityEntry& e : entries)
-        if (e.code.toLower() == u"jkt" || e.name.toLower().contains(u"jakarta")) return e;
+        if (e.code.toLower() == jakarta.code || e.name.toLower().contains(jakarta.name.toLower())) return e;
     return fallbackJakarta();
 }
 

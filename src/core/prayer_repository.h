@@ -22,7 +22,9 @@ enum class MonthSource { automatic, cache, service, hisab };
 /// builds the state. Keeps nothing in memory: every call reads the disk.
 class PrayerRepository {
 public:
-    PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock);
+    /// `hisabEnabled`: whether computed times stand in when no schedule can be had (AppConfig).
+    PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock,
+                     bool hisabEnabled = true);
 
     /// Disk only, synchronous: the state to show at start-up, or none.
     std::optional<AppState> seedInitialState();
@@ -42,8 +44,7 @@ public:
     /// written.
     PrayerMonthCache computedMonth(const CityEntry& city, Instant date,
                                    const std::optional<GeoPoint>& location) const;
-    /// False when LUMORA_HISAB or the "hisab" setting is "off".
-    bool hisabEnabled() const;
+    bool hisabEnabled() const { return m_hisabEnabled; }
 
     /// The city for `location` from the saved catalogue alone.
     CityEntry cachedResolvedCity(const std::optional<GeoPoint>& location) const;
@@ -61,6 +62,7 @@ private:
     CityCatalog& m_catalog;
     VeskStore& m_store;
     const Clock& m_clock;
+    bool m_hisabEnabled;
 };
 
 } // namespace lumora

@@ -1,5 +1,7 @@
 #include "hisab.h"
 
+#include "hisab/hisab_log.h"
+
 #include "solar_position.h"
 
 #include "model/date_helpers.h"
@@ -163,7 +165,11 @@ PrayerMonthCache computeMonth(const Place& place, Instant anyDayInMonth, const Q
     PrayerMonthCache month;
     month.cityCode = cityCode;
     month.month = DateHelpers::monthFormatter().format(anyDayInMonth);
-    if (!isValid(place)) return month;
+    if (!isValid(place)) {
+        qCDebug(hisabLog) << "no times for a place outside the valid range:" << place.latitude
+                          << place.longitude;
+        return month;
+    }
 
     const CivilTime c = DateHelpers::civil(anyDayInMonth);
     const Solver solver(place, options);

@@ -8,8 +8,8 @@ namespace lumora {
 
 AppState AppState::placeholder() {
     AppState s;
-    s.cityName = QStringLiteral("Jakarta");
-    s.cityCode = QStringLiteral("jkt");
+    s.cityName = fallbackJakarta().name;
+    s.cityCode = fallbackJakarta().code;
     s.scheduleLabel = StateTexts::kScheduleToday;
     s.statusText = StateTexts::kLoading;
     return s;

@@ -1,5 +1,7 @@
 #include "date_helpers.h"
 
+#include "icu_text.h"
+
 #include <QStringList>
 
 #include <unicode/gregocal.h>
@@ -16,14 +18,6 @@
 namespace lumora {
 
 namespace {
-
-icu::UnicodeString toIcu(const QString& s) {
-    return icu::UnicodeString(reinterpret_cast<const UChar*>(s.utf16()), static_cast<int32_t>(s.size()));
-}
-
-QString fromIcu(const icu::UnicodeString& s) {
-    return QString(reinterpret_cast<const QChar*>(s.getBuffer()), s.length());
-}
 
 constexpr const char16_t* kPatterns[] = {u"EEEE, dd MMMM yyyy", u"yyyy-MM", u"yyyy-MM-dd", u"HH:mm"};
 

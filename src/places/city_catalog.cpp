@@ -1,7 +1,11 @@
 #include "city_catalog.h"
 
+#include "model/city_code.h"
+#include "model/html_text.h"
+#include "model/icu_text.h"
+#include "model/nearest_city.h"
+#include "places/places_log.h"
 #include "platform/http_client.h"
-#include "platform/service_config.h"
 
 #include <QHash>
 #include <QNetworkAccessManager>
@@ -9,7 +13,6 @@
 #include <QSet>
 
 #include <unicode/locid.h>
-#include <unicode/unistr.h>
 
 #include <chrono>
 #include <cmath>
@@ -29,14 +32,20 @@ constexpr auto kPageTimeout = 60s;
 constexpr auto kUnicode = QRegularExpression::UseUnicodePropertiesOption;
 
 QString lowerCased(const QString& s) {
-    icu::UnicodeString u(reinterpret_cast<const UChar*>(s.utf16()), static_cast<int32_t>(s.size()));
+    icu::UnicodeString u = toIcu(s);
     u.toLower(icu::Locale::getRoot());
-    return QString(reinterpret_cast<const QChar*>(u.getBuffer()), u.length());
+    return fromIcu(u);
 }
 
 QStringList withoutDuplicates(QStringList list) {
     list.removeDuplicates();
     return list;
+}
+
+CityEntry jakartaRow() {
+    CityEntry jakarta = fallbackJakarta();
+    jakarta.aliases = CityCatalog::jakartaDistricts();
+    return jakarta;
 }
 
 CityEntry row(const char* code, const char* name, double lat, double lon, QStringList aliases) {
@@ -47,7 +56,7 @@ CityEntry row(const char* code, const char* name, double lat, double lon, QStrin
 
 QList<CityEntry> CityCatalog::builtInTable() {
     return {
-        row("jkt", "Jakarta", -6.2088, 106.8456, jakartaDistricts()),
+        jakartaRow(),
         row("bks", "Bekasi", -6.2383, 106.9756, {"kota bekasi", "bekasi kota"}),
         row("dpk", "Depok", -6.4025, 106.7942, {"kota depok"}),
         row("bgr", "Bogor", -6.5944, 106.7892, {"kota bogor"}),
@@ -77,18 +86,8 @@ const QStringList& CityCatalog::jakartaDistricts() {
     return districts;
 }
 
-CityCatalog& CityCatalog::shared() {
-    // Never destroyed: its network manager must not be torn down after the application object at exit.
-    static CityCatalog* catalog =
-        new CityCatalog(VeskStore::shared(), std::make_unique<QNetworkAccessManager>());
-    return *catalog;
-}
-
-CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network)
-    : m_store(store), m_network(network), m_fallback(builtInTable()) {}
-
-CityCatalog::CityCatalog(VeskStore& store, std::unique_ptr<QNetworkAccessManager> network)
-    : m_store(store), m_ownedNetwork(std::move(network)), m_network(*m_ownedNetwork),
+CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl)
+    : m_store(store), m_network(network), m_scheduleBaseUrl(std::move(scheduleBaseUrl)),
       m_fallback(builtInTable()) {}
 
 CityCatalog::~CityCatalog() = default;
@@ -99,6 +98,7 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
 
     if (auto saved = m_store.loadCatalog(); saved && !saved->isEmpty()) {
         m_cities = std::move(*saved);
+        qCDebug(placesLog) << "catalogue:" << m_cities.size() << "cities from the saved file";
         co_return QList<CityEntry>(m_cities);
     }
 
@@ -107,9 +107,11 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
         QList<CityEntry> merged = merge(*remote);
         m_store.saveCatalog(merged);
         m_cities = merged;
+        qCDebug(placesLog) << "catalogue:" << m_cities.size() << "cities from the service's page";
         co_return merged;
     }
     // Nothing is written, so the next run tries the service again.
+    qCDebug(placesLog).noquote() << "catalogue: the built-in table (" + remote.error() + u')';
     m_cities = m_fallback;
     co_return QList<CityEntry>(m_cities);
 }
@@ -134,25 +136,16 @@ QCoro::Task<std::optional<CityEntry>> CityCatalog::match(QString query) {
 
 QCoro::Task<CityEntry> CityCatalog::nearestCity(GeoPoint location) {
     const QList<CityEntry> list = co_await entries();
-    const CityEntry* best = nullptr;
-    double bestDistance = 0;
-    for (const CityEntry& entry : list) {
-        if (!entry.lat || !entry.lon) continue;
-        const double d = distanceMetres(location, GeoPoint{*entry.lat, *entry.lon});
-        if (!best || d < bestDistance) {
-            best = &entry;
-            bestDistance = d;
-        }
-    }
-    if (best) co_return *best;
+    if (const CityEntry* best = nearestEntry(list, location)) co_return *best;
+    // The catalogue's rule: the built-in table's Jakarta, with its district aliases.
     for (const CityEntry& entry : m_fallback)
-        if (entry.code == u"jkt") co_return entry;
+        if (entry.code == fallbackJakarta().code) co_return entry;
     co_return fallbackJakarta();
 }
 
 QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
     using R = Result<QList<CityEntry>>;
-    const QString base = scheduleBaseUrl();
+    const QString& base = m_scheduleBaseUrl;
     if (base.isEmpty()) co_return R::fail(QStringLiteral("no schedule service configured"));
     QUrl url(base);
     url.setQuery(QString());
@@ -160,7 +153,12 @@ QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
 
     // No headers of our own: the page is asked for exactly as a plain client would.
     const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes});
-    if (!response) co_return R::fail(response.error());
+    if (!response) {
+        qCDebug(placesLog).noquote() << "GET" << url.toString() << "failed:" << response.error();
+        co_return R::fail(response.error());
+    }
+    qCDebug(placesLog).noquote() << "GET" << url.toString() << "->" << response->status
+                                 << response->body.size() << "bytes";
     co_return parseCatalogPage(response->body);
 }
 
@@ -170,8 +168,6 @@ Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
     static const QRegularExpression option(
         QStringLiteral(R"re((?is)<option[^>]*value=["']([^"']+)["'][^>]*>(.*?)</option>)re"));
     if (!option.isValid()) return R::fail(option.errorString());
-    static const QRegularExpression tag(QStringLiteral("<[^>]+>"));
-    static const QRegularExpression space(QStringLiteral("\\s+"), kUnicode);
 
     QList<CityEntry> entries;
     QHash<QString, qsizetype> indexByCode;
@@ -179,12 +175,7 @@ Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
         const QRegularExpressionMatch m = it.next();
         if (m.lastCapturedIndex() < 2 || m.capturedStart(1) < 0 || m.capturedStart(2) < 0) continue;
         const QString code = m.captured(1).trimmed();
-        QString name = m.captured(2);
-        name.replace(tag, QStringLiteral(" "));
-        name.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
-        name.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        name.replace(space, QStringLiteral(" "));
-        name = name.trimmed();
+        const QString name = cleanHtmlText(m.captured(2));
         if (code.isEmpty() || name.isEmpty()) continue;
         // The code ends up in file names and addresses; a page must not be able to steer either.
         if (!isSafeCityCode(code)) continue;
@@ -251,14 +242,7 @@ QStringList CityCatalog::aliases(const QString& name) {
 }
 
 double CityCatalog::distanceMetres(GeoPoint a, GeoPoint b) {
-    constexpr double kEarthRadius = 6371008.8; // mean radius, metres
-    constexpr double kRad = M_PI / 180.0;
-    const double dLat = (b.latitude - a.latitude) * kRad;
-    const double dLon = (b.longitude - a.longitude) * kRad;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) + std::cos(a.latitude * kRad) *
-                                                                   std::cos(b.latitude * kRad) *
-                                                                   std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2 * kEarthRadius * std::asin(std::sqrt(std::min(1.0, h)));
+    return lumora::distanceMetres(a, b);
 }
 
 } // namespace lumora

@@ -11,7 +11,6 @@
 
 #include <qcoro/qcorotask.h>
 
-#include <memory>
 #include <optional>
 
 class QNetworkAccessManager;
@@ -24,10 +23,8 @@ namespace lumora {
 /// built-in table. All operations run on the thread that owns the network manager (the main thread).
 class CityCatalog {
 public:
-    /// The app's catalogue over VeskStore::shared() with its own network manager; created on first use.
-    static CityCatalog& shared();
-
-    CityCatalog(VeskStore& store, QNetworkAccessManager& network);
+    /// `scheduleBaseUrl` is the schedule service's base URL; empty when none is configured.
+    CityCatalog(VeskStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl = {});
     ~CityCatalog();
     CityCatalog(const CityCatalog&) = delete;
     CityCatalog& operator=(const CityCatalog&) = delete;
@@ -64,11 +61,9 @@ public:
     static double distanceMetres(GeoPoint a, GeoPoint b);
 
 private:
-    CityCatalog(VeskStore& store, std::unique_ptr<QNetworkAccessManager> network);
-
     VeskStore& m_store;
-    std::unique_ptr<QNetworkAccessManager> m_ownedNetwork;
     QNetworkAccessManager& m_network;
+    const QString m_scheduleBaseUrl;
     const QList<CityEntry> m_fallback;
     QList<CityEntry> m_cities;
 };

@@ -1,21 +1,15 @@
 #include "location_service.h"
 
+#include "places/places_log.h"
 #include "places/vesk_store.h"
 
 namespace lumora {
 
-namespace {
-std::unique_ptr<LocationProvider> systemProvider() {
-    return createLocationProvider(VeskStore::shared().settings().text(LocationService::kFixedLocationKey));
-}
-} // namespace
-
-LocationService::LocationService(QObject* parent)
-    : LocationService(systemProvider(), VeskStore::shared(), parent) {}
-
 LocationService::LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent)
     : QObject(parent), m_manager(std::move(manager)), m_store(store) {
-    m_manager->setDelegate(this);
+    connect(m_manager.get(), &LocationProvider::authorizationChanged, this,
+            &LocationService::locationManagerDidChangeAuthorization);
+    connect(m_manager.get(), &LocationProvider::locationsUpdated, this, &LocationService::didUpdateLocations);
     m_manager->setDesiredAccuracy(1000);
     m_authorizationStatus = m_manager->authorizationStatus();
     restoreCachedLocation();
@@ -23,20 +17,23 @@ LocationService::LocationService(std::unique_ptr<LocationProvider> manager, Vesk
     // Asking for authorization or fixes is the owner's decision, not the constructor's.
 }
 
-LocationService::~LocationService() {
-    m_manager->setDelegate(nullptr);
-}
+LocationService::~LocationService() = default;
 
 QVariant LocationService::currentLocationValue() const {
     return m_currentLocation ? QVariant::fromValue(*m_currentLocation) : QVariant();
 }
 
-void LocationService::restoreCachedLocation() {
-    const auto cached = m_store.cachedLocation();
-    if (!cached) return;
+std::optional<GeoPoint> LocationService::cachedFix(const VeskStore& store) {
+    const auto cached = store.cachedLocation();
+    if (!cached) return std::nullopt;
     // A fix from the future (clock moved back) has a negative age and is taken; an old one stays stored.
-    const double age = m_store.clock().now() - cached->savedAt;
-    if (age <= kCachedLocationMaxAge) m_currentLocation = GeoPoint{cached->latitude, cached->longitude};
+    const double age = store.clock().now() - cached->savedAt;
+    if (age > kCachedLocationMaxAge) return std::nullopt;
+    return GeoPoint{cached->latitude, cached->longitude};
+}
+
+void LocationService::restoreCachedLocation() {
+    if (const auto fix = cachedFix(m_store)) m_currentLocation = fix;
 }
 
 void LocationService::setCurrentLocation(GeoPoint location) {
@@ -44,15 +41,16 @@ void LocationService::setCurrentLocation(GeoPoint location) {
     Q_EMIT currentLocationChanged(location);
 }
 
-void LocationService::locationManagerDidChangeAuthorization(LocationProvider& manager) {
-    m_authorizationStatus = manager.authorizationStatus();
+void LocationService::locationManagerDidChangeAuthorization(LocationProvider::Authorization status) {
+    m_authorizationStatus = status;
     Q_EMIT authorizationStatusChanged(m_authorizationStatus);
-    if (m_authorizationStatus == LocationProvider::authorizedAlways) manager.requestLocation();
+    if (m_authorizationStatus == LocationProvider::authorizedAlways) m_manager->requestLocation();
 }
 
-void LocationService::didUpdateLocations(LocationProvider&, const QList<GeoPoint>& locations) {
+void LocationService::didUpdateLocations(const QList<GeoPoint>& locations) {
     if (locations.isEmpty()) return;
     const GeoPoint last = locations.last();
+    qCDebug(placesLog) << "location fix:" << last.latitude << last.longitude;
     setCurrentLocation(last);
     m_store.saveLocation(CachedLocation{last.latitude, last.longitude, m_store.clock().now()});
 }
@@ -63,8 +61,9 @@ QMetaObject::Connection LocationService::observeCurrentLocation(QObject* context
     return connect(this, &LocationService::currentLocationChanged, context, std::move(observer));
 }
 
-QMetaObject::Connection LocationService::observeAuthorizationStatus(QObject* context,
-                                                                    std::function<void(int)> observer) {
+QMetaObject::Connection
+LocationService::observeAuthorizationStatus(QObject* context,
+                                            std::function<void(LocationProvider::Authorization)> observer) {
     observer(m_authorizationStatus);
     return connect(this, &LocationService::authorizationStatusChanged, context, std::move(observer));
 }

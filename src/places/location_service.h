@@ -17,12 +17,12 @@ class VeskStore;
 
 /// Where the user is, closely enough to pick the nearest city: the latest fix, the last fix of the past 24
 /// hours, or central Jakarta. Lives on the main thread, where its location manager calls back.
-class LocationService final : public QObject, private LocationProviderDelegate {
+class LocationService final : public QObject {
     Q_OBJECT
     /// A GeoPoint; invalid only while the service is being built.
     Q_PROPERTY(QVariant currentLocation READ currentLocationValue NOTIFY currentLocationChanged)
-    /// One of LocationProvider::Authorization (0 not determined ... 4 when in use).
-    Q_PROPERTY(int authorizationStatus READ authorizationStatus NOTIFY authorizationStatusChanged)
+    Q_PROPERTY(lumora::LocationProvider::Authorization authorizationStatus READ authorizationStatus NOTIFY
+                   authorizationStatusChanged)
 
 public:
     /// Settings key (text, "lat,lon") that pins the location when the environment does not.
@@ -30,16 +30,16 @@ public:
     /// A stored fix older than this is ignored.
     static constexpr double kCachedLocationMaxAge = 86400;
 
-    /// The app's service: VeskStore::shared() and the provider createLocationProvider() picks.
-    explicit LocationService(QObject* parent = nullptr);
     LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent = nullptr);
     ~LocationService() override;
 
     /// Central Jakarta: used until a fix is known.
-    static GeoPoint fallbackLocation() { return GeoPoint{-6.2088, 106.8456}; }
+    static GeoPoint fallbackLocation() { return GeoPoint{*fallbackJakarta().lat, *fallbackJakarta().lon}; }
+    /// The stored fix when it is at most kCachedLocationMaxAge old (one from the future counts as new).
+    static std::optional<GeoPoint> cachedFix(const VeskStore& store);
 
     std::optional<GeoPoint> currentLocation() const { return m_currentLocation; }
-    int authorizationStatus() const { return m_authorizationStatus; }
+    LocationProvider::Authorization authorizationStatus() const { return m_authorizationStatus; }
     /// Callers send their requests (authorization, updates, one fix) to the manager directly.
     LocationProvider& manager() { return *m_manager; }
 
@@ -47,16 +47,18 @@ public:
     /// lives; the returned connection stops it earlier.
     QMetaObject::Connection observeCurrentLocation(QObject* context, std::function<void(GeoPoint)> observer);
     /// The same for the authorization status.
-    QMetaObject::Connection observeAuthorizationStatus(QObject* context, std::function<void(int)> observer);
+    QMetaObject::Connection
+    observeAuthorizationStatus(QObject* context,
+                               std::function<void(LocationProvider::Authorization)> observer);
 
-    // The location manager's callbacks.
-    void locationManagerDidChangeAuthorization(LocationProvider& manager) override;
-    void didUpdateLocations(LocationProvider& manager, const QList<GeoPoint>& locations) override;
+    // What the location manager's signals call.
+    void locationManagerDidChangeAuthorization(LocationProvider::Authorization status);
+    void didUpdateLocations(const QList<GeoPoint>& locations);
 
 Q_SIGNALS:
     /// Emitted on every publication, even of an equal value.
     void currentLocationChanged(lumora::GeoPoint location);
-    void authorizationStatusChanged(int status);
+    void authorizationStatusChanged(lumora::LocationProvider::Authorization status);
 
 private:
     QVariant currentLocationValue() const;
@@ -64,7 +66,7 @@ private:
     void setCurrentLocation(GeoPoint location);
 
     std::optional<GeoPoint> m_currentLocation;
-    int m_authorizationStatus = LocationProvider::notDetermined;
+    LocationProvider::Authorization m_authorizationStatus = LocationProvider::notDetermined;
     std::unique_ptr<LocationProvider> m_manager;
     VeskStore& m_store;
 };

@@ -1,16 +1,10 @@
 #include "vesk_store.h"
 
-#include "model/data_folder.h"
-
 namespace lumora {
 
-VeskStore& VeskStore::shared() {
-    static VeskStore store(dataFolder(), Settings(), SystemClock::instance());
-    return store;
-}
-
-VeskStore::VeskStore(QString baseURL, Settings settings, const Clock& clock)
-    : m_baseURL(std::move(baseURL)), m_settings(std::move(settings)), m_clock(clock) {
+VeskStore::VeskStore(QString baseURL, Settings settings, const Clock& clock, ResourceLocator resources)
+    : m_baseURL(std::move(baseURL)), m_settings(std::move(settings)), m_clock(clock),
+      m_resources(std::move(resources)) {
     storage::ensureFolder(m_baseURL);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "places/storage.h"
+#include "platform/resource_locator.h"
 
 #include "model/city_entry.h"
 #include "model/instant.h"
@@ -24,14 +25,12 @@ struct CachedLocation {
     static Result<CachedLocation> fromJson(const QJsonValue& json);
 };
 
-/// The application's data folder and what is kept in it. One shared instance serves the app; tests build
-/// their own over a temporary folder.
+/// The application's data folder and what is kept in it. The app's one instance belongs to AppServices;
+/// tests build their own over a temporary folder.
 class VeskStore {
 public:
-    /// The data folder, the default settings and the system clock; created on first use.
-    static VeskStore& shared();
-
-    VeskStore(QString baseURL, Settings settings, const Clock& clock);
+    /// `resources` may ship months that stand in for a corrupt month file.
+    VeskStore(QString baseURL, Settings settings, const Clock& clock, ResourceLocator resources = {});
 
     /// The data folder (created at construction; a failure is ignored).
     const QString& baseURL() const { return m_baseURL; }
@@ -60,6 +59,7 @@ private:
     QString m_baseURL;
     Settings m_settings;
     const Clock& m_clock;
+    ResourceLocator m_resources;
 };
 
 } // namespace lumora

@@ -1,5 +1,7 @@
 #include "vesk_store.h"
 
+#include "places/places_log.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -28,7 +30,9 @@ void VeskStore::saveCatalog(const QList<CityEntry>& entries) {
     QJsonArray array;
     for (const CityEntry& entry : entries)
         array.append(entry.toJson());
-    storage::writeFileAtomically(filePath(kCatalogFile), QJsonDocument(array).toJson(QJsonDocument::Compact));
+    if (!storage::writeFileAtomically(filePath(kCatalogFile),
+                                      QJsonDocument(array).toJson(QJsonDocument::Compact)))
+        qCWarning(placesLog).noquote() << "cannot write the city catalogue" << filePath(kCatalogFile);
 }
 
 } // namespace lumora

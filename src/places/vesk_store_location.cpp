@@ -1,5 +1,7 @@
 #include "vesk_store.h"
 
+#include "places/places_log.h"
+
 #include <QJsonDocument>
 
 #include <cmath>
@@ -40,8 +42,10 @@ std::optional<CachedLocation> VeskStore::cachedLocation() const {
 void VeskStore::saveLocation(const CachedLocation& location) {
     // JSON has no form for NaN or infinity (Qt would write null, which no later read accepts): store nothing.
     if (!std::isfinite(location.latitude) || !std::isfinite(location.longitude) ||
-        !std::isfinite(location.savedAt.seconds))
+        !std::isfinite(location.savedAt.seconds)) {
+        qCDebug(placesLog) << "location fix not finite, not stored";
         return;
+    }
     m_settings.setData(kCachedLocationKey, json::compact(location.toJson()));
 }
 

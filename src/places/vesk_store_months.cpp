@@ -1,9 +1,10 @@
 // Month files: one city's month per file, fresh for seven days.
 #include "places/cached_month_envelope.h"
-#include "places/resource_locator.h"
+#include "places/places_log.h"
 #include "places/vesk_store.h"
 
-#include "platform/service_config.h"
+#include "model/city_code.h"
+#include "platform/resource_locator.h"
 
 namespace lumora {
 
@@ -35,12 +36,14 @@ std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, 
     if (!path) return std::nullopt;
     const auto bytes = storage::readFile(*path);
     if (!bytes) return std::nullopt;
+    qCDebug(placesLog).noquote() << "month file read:" << *path;
 
     const Instant now = m_clock.now();
     const auto document = json::parse(*bytes);
     if (document) {
         if (const auto envelope = CachedMonthEnvelope::fromJson(*document)) {
             if (now - envelope->savedAt > kMonthFreshnessSeconds) {
+                qCDebug(placesLog).noquote() << "month file stale, deleted:" << *path;
                 storage::removeFile(*path);
                 return std::nullopt;
             }
@@ -50,6 +53,7 @@ std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, 
         if (const auto bare = PrayerMonthCache::fromJson(*document)) {
             const auto modified = expirationDate(*path);
             if (!modified || now - *modified > kMonthFreshnessSeconds) {
+                qCDebug(placesLog).noquote() << "month file stale, deleted:" << *path;
                 storage::removeFile(*path);
                 return std::nullopt;
             }
@@ -57,14 +61,16 @@ std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, 
         }
     }
 
+    qCDebug(placesLog).noquote() << "month file corrupt, deleted:" << *path;
     storage::removeFile(*path);
     const auto resource =
-        ResourceLocator::path(QStringLiteral("month-%1-%2").arg(cityCode, month), QStringLiteral("json"));
+        m_resources.path(QStringLiteral("month-%1-%2").arg(cityCode, month), QStringLiteral("json"));
     if (!resource) return std::nullopt;
     const auto resourceBytes = storage::readFile(*resource);
     if (!resourceBytes) return std::nullopt;
     auto shipped = PrayerMonthCache::fromJsonBytes(*resourceBytes);
     if (!shipped) return std::nullopt;
+    qCDebug(placesLog).noquote() << "shipped month used:" << *resource;
     saveMonth(*shipped);
     return *shipped;
 }
@@ -72,7 +78,11 @@ std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, 
 void VeskStore::saveMonth(const PrayerMonthCache& cache) {
     const auto path = monthURL(cache.cityCode, cache.month);
     if (!path) return;
-    storage::writeFileAtomically(*path, json::compact(CachedMonthEnvelope{m_clock.now(), cache}.toJson()));
+    if (storage::writeFileAtomically(*path,
+                                     json::compact(CachedMonthEnvelope{m_clock.now(), cache}.toJson())))
+        qCDebug(placesLog).noquote() << "month file written:" << *path;
+    else
+        qCWarning(placesLog).noquote() << "cannot write month file" << *path;
 }
 
 } // namespace lumora

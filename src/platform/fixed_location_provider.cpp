@@ -5,7 +5,7 @@
 namespace lumora {
 
 FixedLocationProvider::FixedLocationProvider(GeoPoint position, QObject* parent)
-    : QObject(parent), m_position(position) {}
+    : LocationProvider(parent), m_position(position) {}
 
 // The position never changes, so continuous updates amount to the one fix.
 void FixedLocationProvider::startUpdatingLocation() {
@@ -18,7 +18,7 @@ void FixedLocationProvider::requestLocation() {
 
 void FixedLocationProvider::deliverLater() {
     // Never call back from inside the request: the caller may be in the middle of its own callback.
-    QTimer::singleShot(0, this, [this] { notifyLocations({m_position}); });
+    QTimer::singleShot(0, this, [this] { Q_EMIT locationsUpdated({m_position}); });
 }
 
 } // namespace lumora

@@ -3,29 +3,18 @@
 #include "model/city_entry.h"
 
 #include <QList>
-#include <QString>
+#include <QObject>
 
 #include <memory>
-#include <optional>
 
 namespace lumora {
 
-class LocationProvider;
-
-/// Receives a location provider's callbacks, on the thread that created the provider.
-class LocationProviderDelegate {
+/// The platform's location manager. Signals arrive on the thread that created the provider. Errors are not
+/// signalled: a failed request simply delivers nothing (backends log them).
+class LocationProvider : public QObject {
+    Q_OBJECT
 public:
-    virtual ~LocationProviderDelegate() = default;
-    /// The authorization status may have changed; read it from `manager`.
-    virtual void locationManagerDidChangeAuthorization(LocationProvider& manager) = 0;
-    /// New fixes, oldest first.
-    virtual void didUpdateLocations(LocationProvider& manager, const QList<GeoPoint>& locations) = 0;
-};
-
-/// The platform's location manager. Errors are not reported: a failed request simply delivers nothing.
-class LocationProvider {
-public:
-    /// The authorization integers the app works with.
+    /// The authorization values the app works with (their numbers are those the design gives).
     enum Authorization : int {
         notDetermined = 0,
         restricted = 1,
@@ -33,45 +22,25 @@ public:
         authorizedAlways = 3,
         authorizedWhenInUse = 4,
     };
+    Q_ENUM(Authorization)
 
-    virtual ~LocationProvider() = default;
+    explicit LocationProvider(QObject* parent = nullptr) : QObject(parent) {}
 
-    void setDelegate(LocationProviderDelegate* delegate) { m_delegate = delegate; }
-    LocationProviderDelegate* delegate() const { return m_delegate; }
-
-    virtual int authorizationStatus() const = 0;
+    virtual Authorization authorizationStatus() const = 0;
     /// Accuracy wanted, in metres; a hint the backend may round.
     virtual void setDesiredAccuracy(double metres) = 0;
-    virtual void requestWhenInUseAuthorization() = 0;
     virtual void startUpdatingLocation() = 0;
-    /// One fix, delivered later through the delegate.
+    /// One fix, delivered later through locationsUpdated.
     virtual void requestLocation() = 0;
 
-protected:
-    void notifyAuthorizationChanged() {
-        if (m_delegate) m_delegate->locationManagerDidChangeAuthorization(*this);
-    }
-    void notifyLocations(const QList<GeoPoint>& locations) {
-        if (m_delegate) m_delegate->didUpdateLocations(*this, locations);
-    }
-
-private:
-    LocationProviderDelegate* m_delegate = nullptr;
+Q_SIGNALS:
+    /// The authorization status may have changed (emitted even when it has not).
+    void authorizationChanged(lumora::LocationProvider::Authorization status);
+    /// New fixes, oldest first.
+    void locationsUpdated(const QList<lumora::GeoPoint>& locations);
 };
 
-/// Parses a fixed location "lat,lon" in decimal degrees (spaces around either number allowed). None when
-/// malformed, not finite, or outside -90..90 / -180..180.
-std::optional<GeoPoint> parseFixedLocation(const QString& text);
-
-/// The environment variable that pins the location, "lat,lon".
-inline constexpr const char* kFixedLocationVariable = "LUMORA_LOCATION";
-
-/// The fixed position in effect: LUMORA_LOCATION when it parses, else `configured` (the stored setting) when
-/// it parses, else none.
-std::optional<GeoPoint> fixedLocationFrom(const std::optional<QString>& configured);
-
-/// A fixed-position provider when a fixed location is in effect (see fixedLocationFrom), else the system's
-/// positioning source (GeoClue2 through Qt Positioning on Linux).
-std::unique_ptr<LocationProvider> createLocationProvider(const std::optional<QString>& configured);
+/// The system's positioning source (GeoClue2 through Qt Positioning on Linux).
+std::unique_ptr<LocationProvider> createSystemLocationProvider();
 
 } // namespace lumora

@@ -1,16 +1,18 @@
 #include "prayer_source.h"
 
+#include "model/city_code.h"
 #include "model/date_helpers.h"
 #include "platform/http_client.h"
-#include "platform/service_config.h"
+#include "schedule/schedule_log.h"
 
 #include <QUrl>
 
 namespace lumora {
 
-PrayerSource::PrayerSource(QNetworkAccessManager& network, QString userAgent,
+PrayerSource::PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
                            std::chrono::milliseconds requestTimeout)
-    : userAgent(std::move(userAgent)), m_network(&network), m_requestTimeout(requestTimeout) {}
+    : userAgent(std::move(userAgent)), baseUrl(std::move(baseUrl)), m_network(&network),
+      m_requestTimeout(requestTimeout) {}
 
 QStringList PrayerSource::monthAddresses(const QString& baseUrl, const QString& cityCode,
                                          const QString& monthKey) {
@@ -23,21 +25,55 @@ QStringList PrayerSource::monthAddresses(const QString& baseUrl, const QString& 
     return addresses;
 }
 
+QString describe(MonthLoadOutcome outcome) {
+    switch (outcome) {
+    case MonthLoadOutcome::found:
+        return QStringLiteral("found");
+    case MonthLoadOutcome::noServiceConfigured:
+        return QStringLiteral("no service configured");
+    case MonthLoadOutcome::unsafeCityCode:
+        return QStringLiteral("city code not sent");
+    case MonthLoadOutcome::noNetwork:
+        return QStringLiteral("no answer (network)");
+    case MonthLoadOutcome::noDays:
+        break;
+    }
+    return QStringLiteral("answers without days");
+}
+
 QCoro::Task<PrayerMonthCache> PrayerSource::loadMonthDetailed(QString cityCode, Instant month) const {
+    MonthLoad load = co_await loadMonth(std::move(cityCode), month);
+    co_return std::move(load.month);
+}
+
+QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) const {
     const QString monthKey = DateHelpers::monthFormatter().format(month);
-    PrayerMonthCache empty{cityCode, monthKey, {}};
-    const QString baseUrl = scheduleBaseUrl();
+    MonthLoad empty{PrayerMonthCache{cityCode, monthKey, {}}, MonthLoadOutcome::noServiceConfigured};
     if (baseUrl.isEmpty()) co_return empty;
     // The code goes into the address unencoded; one holding '&', '/' or the like would change the query or
     // the path, so every attempt fails without a request.
-    if (!isSafeCityCode(cityCode)) co_return empty;
+    if (!isSafeCityCode(cityCode)) {
+        empty.outcome = MonthLoadOutcome::unsafeCityCode;
+        co_return empty;
+    }
 
+    bool answered = false;
     for (const QString& address : monthAddresses(baseUrl, cityCode, monthKey)) {
         const Result<QString> body = co_await fetch(address);
-        if (!body) continue;
+        if (!body) {
+            qCDebug(scheduleLog).noquote() << "GET" << address << "failed:" << body.error();
+            continue;
+        }
+        answered = true;
         const Result<PrayerMonthCache> parsed = parse(*body, cityCode, monthKey);
-        if (parsed && !parsed->days.isEmpty()) co_return *parsed;
+        if (!parsed) {
+            qCDebug(scheduleLog).noquote() << "GET" << address << "unreadable:" << parsed.error();
+            continue;
+        }
+        qCDebug(scheduleLog).noquote() << "GET" << address << "->" << parsed->days.size() << "days";
+        if (!parsed->days.isEmpty()) co_return MonthLoad{*parsed, MonthLoadOutcome::found};
     }
+    empty.outcome = answered ? MonthLoadOutcome::noDays : MonthLoadOutcome::noNetwork;
     co_return empty;
 }
 

@@ -30,6 +30,24 @@ std::optional<PrayerDay> toPrayerDay(const PrayerRow& row, const QString& cityCo
 /// The time stored under `key` (compared with the row's keys lower-cased), cut to hours and minutes.
 std::optional<QString> parsePrayerTime(const PrayerRow& row, const QString& key);
 
+/// How a load from the service went, for the log: the month it returns is the same either way.
+enum class MonthLoadOutcome {
+    found,               ///< an answer held days of the month
+    noServiceConfigured, ///< no base URL: nothing was requested
+    unsafeCityCode,      ///< the code cannot go into an address: nothing was requested
+    noNetwork, ///< every request failed without an answer (no network, refused, time-out, too large)
+    noDays,    ///< answers came, but none held a day of the month
+};
+
+/// A few words for the log.
+QString describe(MonthLoadOutcome outcome);
+
+/// A month from the service and how its load went.
+struct MonthLoad {
+    PrayerMonthCache month;
+    MonthLoadOutcome outcome = MonthLoadOutcome::noDays;
+};
+
 /// Obtains a city's month from the schedule service and reads the service's answers (JSON, XML or an HTML
 /// table).
 class PrayerSource {
@@ -39,16 +57,21 @@ public:
     static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
     static constexpr const char* kDefaultUserAgent = "Mozilla/5.0 (Macintosh) lumoraMac/1.0";
 
-    /// `network` and the source itself must outlive every load they start; the time-out is per request.
-    PrayerSource(QNetworkAccessManager& network, QString userAgent,
+    /// `network` and the source itself must outlive every load they start; `baseUrl` is the service's base
+    /// URL (empty: none configured); the time-out is per request.
+    PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
                  std::chrono::milliseconds requestTimeout = kRequestTimeout);
 
     /// Sent as "User-Agent".
     QString userAgent;
+    /// The service's base URL, its path ending in "/adzan/"; empty when none is configured.
+    QString baseUrl;
 
     /// The month holding `month` for `cityCode`: the first of the service's seven address forms whose answer
     /// yields a day, else an empty month. Never fails; with no base URL configured nothing is requested.
     QCoro::Task<PrayerMonthCache> loadMonthDetailed(QString cityCode, Instant month) const;
+    /// The same load, with how it went.
+    QCoro::Task<MonthLoad> loadMonth(QString cityCode, Instant month) const;
 
     /// Reads one answer. Fails only when a JSON body is malformed; no usable rows is an empty month.
     static Result<PrayerMonthCache> parse(const QString& body, const QString& cityCode, const QString& month);

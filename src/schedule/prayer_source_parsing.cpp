@@ -2,6 +2,7 @@
 #include "prayer_source.h"
 
 #include "model/date_helpers.h"
+#include "model/html_text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -101,29 +102,11 @@ const QRegularExpression& cellPattern() {
     static const QRegularExpression re(QStringLiteral("(?is)<t[dh][^>]*>(.*?)</t[dh]>"));
     return re;
 }
-const QRegularExpression& tagPattern() {
-    static const QRegularExpression re(QStringLiteral("<[^>]+>"));
-    return re;
-}
-// Unicode properties so that \s and \d mean what they mean in ICU's expressions (no-break space is white).
-const QRegularExpression& spacePattern() {
-    static const QRegularExpression re(QStringLiteral("\\s+"),
-                                       QRegularExpression::UseUnicodePropertiesOption);
-    return re;
-}
+// Unicode properties so that \d means what it means in ICU's expressions.
 const QRegularExpression& isoDatePattern() {
     static const QRegularExpression re(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"),
                                        QRegularExpression::UseUnicodePropertiesOption);
     return re;
-}
-
-// Only &nbsp; and &amp; are decoded; the service writes no other entity in its cells.
-QString cleanCell(QString cell) {
-    cell.replace(tagPattern(), QStringLiteral(" "));
-    cell.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
-    cell.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    cell.replace(spacePattern(), QStringLiteral(" "));
-    return cell.trimmed();
 }
 
 } // namespace
@@ -259,7 +242,7 @@ PrayerMonthCache PrayerSource::parseHTML(const QString& body, const QString& cit
         const QString rowMarkup = rowIt.next().captured(1);
         QStringList cells;
         for (auto cellIt = cellPattern().globalMatch(rowMarkup); cellIt.hasNext();)
-            cells.append(cleanCell(cellIt.next().captured(1)));
+            cells.append(cleanHtmlText(cellIt.next().captured(1)));
         if (cells.size() < 8 || !isoDatePattern().match(cells[0]).hasMatch()) continue; // header or short row
         const PrayerRow row{{"tanggal", cells[0]}, {"subuh", cells[2]}, {"terbit", cells[3]},
                             {"dzuhur", cells[4]},  {"ashar", cells[5]}, {"maghrib", cells[6]},

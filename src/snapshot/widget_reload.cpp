@@ -1,15 +1,22 @@
 #include "widget_reload.h"
 
+#include "snapshot/snapshot_log.h"
+
 #include <QDBusMessage>
 
 namespace lumora::WidgetReload {
 
 bool reloadTimelines(const QString& kind, QDBusConnection bus) {
-    if (!bus.isConnected()) return false;
+    if (!bus.isConnected()) {
+        qCDebug(snapshotLog) << "no session bus: reload signal not sent";
+        return false;
+    }
     QDBusMessage signal = QDBusMessage::createSignal(
         QString::fromLatin1(kPath), QString::fromLatin1(kInterface), QString::fromLatin1(kMember));
     signal << kind;
-    return bus.send(signal);
+    const bool sent = bus.send(signal);
+    qCDebug(snapshotLog).noquote() << "reload signal for" << kind << (sent ? "sent" : "not sent");
+    return sent;
 }
 
 Listener::Listener(QDBusConnection bus, QObject* parent) : QObject(parent) {

@@ -1,6 +1,8 @@
 #include "widget_snapshot.h"
 
+#include "model/city_entry.h"
 #include "model/data_folder.h"
+#include "snapshot/snapshot_log.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -70,8 +72,9 @@ WidgetSnapshot WidgetSnapshot::fromState(const AppState& state, Instant now) {
 }
 
 WidgetSnapshot WidgetSnapshot::fallback(Instant now) {
-    return WidgetSnapshot{QStringLiteral("JAKARTA"),
-                          QStringLiteral("jkt"),
+    // The widget writes its city in capitals.
+    return WidgetSnapshot{fallbackJakarta().name.toUpper(),
+                          fallbackJakarta().code,
                           std::nullopt,
                           std::nullopt,
                           StateTexts::kLoading,
@@ -86,14 +89,22 @@ QString url() {
 
 bool write(const WidgetSnapshot& snapshot) {
     const std::optional<QByteArray> bytes = snapshot.toJsonBytes();
-    if (!bytes) return false;
-    QSaveFile f(url());
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(*bytes) != bytes->size()) {
-        f.cancelWriting();
+    if (!bytes) {
+        qCDebug(snapshotLog) << "widget snapshot not encodable, not written";
         return false;
     }
-    return f.commit();
+    QSaveFile f(url());
+    bool written = f.open(QIODevice::WriteOnly);
+    if (written && f.write(*bytes) != bytes->size()) {
+        f.cancelWriting();
+        written = false;
+    }
+    written = written && f.commit();
+    if (written)
+        qCDebug(snapshotLog).noquote() << "widget snapshot written:" << url();
+    else
+        qCWarning(snapshotLog).noquote() << "cannot write the widget snapshot" << url() << f.errorString();
+    return written;
 }
 
 WidgetSnapshot read(Instant now) {

@@ -252,6 +252,41 @@ TEST_F(LumoraCli, TodayFetchesBothMonthsOnceAndTheNextRunMakesNoRequest) {
     EXPECT_EQ(second.json()["state"]["nextPrayer"]["name"].toString(), "ashar");
 }
 
+TEST_F(LumoraCli, DebugLogShowsFetchesAndMonthFilesOnlyWhenAskedFor) {
+    LoopbackServer server;
+    server.setHandler([](const LoopbackServer::Request& r) {
+        const QUrlQuery query(QUrl(QString::fromUtf8(r.target)).query());
+        // Only the plain address answers with days: every earlier switch gets a page without any.
+        if (!query.hasQueryItem("month") || r.target.contains("json") || r.target.contains("xml"))
+            return LoopbackServer::Reply{404, "<h1>Not Found</h1>"};
+        const QString month = query.queryItemValue("month");
+        return LoopbackServer::Reply{.body = jsonMonth(month, month == u"2026-03" ? 31 : 30).toUtf8(),
+                                     .contentType = "application/json"};
+    });
+    const QString url = server.baseUrl().toString();
+
+    const CliResult loud = run({"today", "--at", kAt},
+                               {{"LUMORA_SCHEDULE_URL", url}, {"QT_LOGGING_RULES", "lumora.*.debug=true"}});
+    ASSERT_EQ(loud.status, 0) << loud.err.toStdString();
+    for (const QString& line :
+         {"lumora.schedule: GET " + url + "?city=jkt&month=2026-03&export=json -> 0 days",
+          "lumora.schedule: GET " + url + "?city=jkt&month=2026-03 -> 31 days",
+          QStringLiteral("lumora.core: month jkt 2026-03 from the service: found"),
+          "lumora.places: month file written: " + dataFile("month-jkt-2026-03.json")})
+        EXPECT_TRUE(loud.err.contains(line)) << line.toStdString() << "\n" << loud.err.toStdString();
+
+    // The files now serve; by default nothing at all is printed on stderr.
+    const CliResult quiet =
+        run({"today", "--at", kAt}, {{"LUMORA_SCHEDULE_URL", url}, {"QT_LOGGING_RULES", ""}});
+    ASSERT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    const CliResult reads = run({"today", "--at", kAt},
+                                {{"LUMORA_SCHEDULE_URL", url}, {"QT_LOGGING_RULES", "lumora.*.debug=true"}});
+    EXPECT_TRUE(reads.err.contains("lumora.places: month file read: " + dataFile("month-jkt-2026-03.json")))
+        << reads.err.toStdString();
+    EXPECT_FALSE(reads.err.contains("lumora.schedule")) << "no request";
+}
+
 TEST_F(LumoraCli, WithoutAScheduleTheStatusSaysSoUnlessComputedTimesStandIn) {
     struct Case {
         std::optional<QString> hisab;

@@ -1,7 +1,7 @@
 #include "core/prayer_notifications.h"
-#include "snapshot/widget_reload.h"
 #include "model/date_helpers.h"
 #include "platform/linux/dbus_notification_backend.h"
+#include "snapshot/widget_reload.h"
 
 #include "core/dbus_fakes.h"
 #include "core/dbus_test_support.h"
@@ -179,9 +179,8 @@ TEST(DbusNotificationBackend, AvailableWithAConnectedBusUnlessSwitchedOff) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        test::ScopedEnv env("LUMORA_NOTIFICATIONS", c.env);
-        NotificationCenter center(clock,
-                                  std::make_unique<DbusNotificationBackend>(c.bus, std::nullopt, nullptr));
+        NotificationCenter center(
+            clock, std::make_unique<DbusNotificationBackend>(c.bus, std::nullopt, nullptr), c.env != "off");
         EXPECT_EQ(center.isAvailable(), c.available);
     }
 }

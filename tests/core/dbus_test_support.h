@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/sound_player.h"
+#include "platform/sound_player.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

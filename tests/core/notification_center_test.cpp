@@ -1,5 +1,5 @@
+#include "core/notification_center.h"
 #include "model/date_helpers.h"
-#include "platform/notification_center.h"
 
 #include "core/recording_backend.h"
 #include "support/printers.h"
@@ -175,10 +175,9 @@ TEST(NotificationCenterAvailability, FollowsTheBackendAndTheEnvironment) {
     };
     ManualClock clock;
     for (const Case& c : cases) {
-        test::ScopedEnv env("LUMORA_NOTIFICATIONS", c.env);
         auto log = std::make_shared<test::RecordingBackend::Log>();
         log->available = c.backend;
-        NotificationCenter center(clock, std::make_unique<test::RecordingBackend>(log));
+        NotificationCenter center(clock, std::make_unique<test::RecordingBackend>(log), c.env != "off");
         EXPECT_EQ(center.isAvailable(), c.available)
             << c.backend << " " << c.env.value_or("unset").constData();
     }

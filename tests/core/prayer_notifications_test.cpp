@@ -217,9 +217,8 @@ TEST(ScheduleNotifications, LeavesTheCentreAloneWhenNotificationsAreUnavailable)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        test::ScopedEnv env("LUMORA_NOTIFICATIONS", c.env);
         auto log = std::make_shared<test::RecordingBackend::Log>();
-        NotificationCenter center(clock, std::make_unique<test::RecordingBackend>(log));
+        NotificationCenter center(clock, std::make_unique<test::RecordingBackend>(log), c.env != "off");
         center.add(kept);
         log->available = c.backendAvailable;
         scheduleNotifications(both, center);

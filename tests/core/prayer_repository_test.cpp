@@ -84,13 +84,13 @@ protected:
 
     test::TempHome home;
     test::LoopbackServer server;
-    test::ScopedEnv url{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
     bool serviceHasDays = true;
     ManualClock clock{*DateHelpers::makeDate("2026-03-07", "12:00")};
     QNetworkAccessManager network;
     VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
-    PrayerRepository repository{PrayerSource(network, "test-agent", 2000ms), catalog, store, clock};
+    PrayerRepository repository{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
+                                catalog, store, clock};
 };
 
 } // namespace
@@ -206,12 +206,13 @@ TEST_F(Repository, ComputedTimesOnlyWhenNeitherDayCanBeHad) {
     EXPECT_EQ(QCoro::waitFor(repository.cachedState(kJakartaPoint))->statusText, "Jadwal hisab: Jakarta");
 
     {
-        test::ScopedEnv off("LUMORA_HISAB", "off");
-        const AppState failed = load();
+        PrayerRepository off{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
+                             catalog, store, clock, false};
+        const AppState failed = QCoro::waitFor(off.loadState(kJakartaPoint));
         EXPECT_EQ(failed.statusText, "Gagal memuat jadwal untuk Jakarta");
         EXPECT_FALSE(failed.todayDay || failed.tomorrowDay || failed.nextPrayer);
-        EXPECT_EQ(repository.seedInitialState(), std::nullopt);
-        EXPECT_EQ(QCoro::waitFor(repository.cachedState(kJakartaPoint)), std::nullopt);
+        EXPECT_EQ(off.seedInitialState(), std::nullopt);
+        EXPECT_EQ(QCoro::waitFor(off.cachedState(kJakartaPoint)), std::nullopt);
     }
 
     // With only tomorrow saved (today's month missing), the saved day wins over computing.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/notification_center.h"
+#include "platform/notification_backend.h"
 
 #include <QList>
 

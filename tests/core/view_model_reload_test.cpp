@@ -24,7 +24,7 @@ TEST(ViewModelOnTheBus, EveryAppliedStateAsksTheWidgetToReload) {
     QNetworkAccessManager network;
     VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
-    PrayerRepository repository{PrayerSource(network, "test-agent"), catalog, store, clock};
+    PrayerRepository repository{PrayerSource(network, "test-agent", QString()), catalog, store, clock};
     LocationService location{std::make_unique<test::FakeLocationProvider>(), store};
 
     WidgetReload::Listener listener;

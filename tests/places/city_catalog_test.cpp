@@ -321,7 +321,8 @@ protected:
     }
 
     test::LoopbackServer server;
-    test::ScopedEnv serviceUrl{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
+    // Hides the fixture's catalogue, which has no service.
+    CityCatalog catalog{store, network, server.baseUrl().toString()};
 };
 
 } // namespace
@@ -331,7 +332,7 @@ TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
         QTemporaryDir caseDir;
         VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
         if (file) storage::writeFileAtomically(caseStore.filePath("city-catalog.json"), file);
-        CityCatalog caseCatalog(caseStore, network);
+        CityCatalog caseCatalog(caseStore, network, server.baseUrl().toString());
         serve(200, kCityPage);
         server.clearRequests();
 
@@ -361,7 +362,7 @@ TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
 
         // The saved file serves the next run without a request.
         server.clearRequests();
-        CityCatalog nextRun(caseStore, network);
+        CityCatalog nextRun(caseStore, network, server.baseUrl().toString());
         EXPECT_EQ(QCoro::waitFor(nextRun.entries()), list);
         EXPECT_TRUE(server.requests().isEmpty());
 
@@ -399,10 +400,9 @@ TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
         std::nullopt,
     };
     for (const auto& url : urls) {
-        test::ScopedEnv env("LUMORA_SCHEDULE_URL", url);
         QTemporaryDir caseDir;
         VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
-        CityCatalog caseCatalog(caseStore, network);
+        CityCatalog caseCatalog(caseStore, network, QString::fromUtf8(url.value_or(QByteArray())));
         EXPECT_FALSE(QCoro::waitFor(caseCatalog.fetchRemoteCatalog())) << url.value_or("(unset)").constData();
         EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), CityCatalog::builtInTable());
         EXPECT_FALSE(QFile::exists(caseStore.filePath("city-catalog.json")))

@@ -104,7 +104,8 @@ TEST_F(MonthFiles, OlderBareFormIsJudgedByModificationTime) {
 
 TEST_F(MonthFiles, CorruptFileIsDeletedAndAShippedMonthTakesItsPlace) {
     QTemporaryDir resources;
-    test::ScopedEnv env("LUMORA_RESOURCE_DIR", resources.path().toUtf8());
+    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock,
+                    ResourceLocator({resources.path()})};
 
     writeRaw("{\"savedAt\": 1, \"cache\": {\"cityCode\": 7}}");
     EXPECT_EQ(store.cachedMonth("jkt", "2026-03"), std::nullopt);

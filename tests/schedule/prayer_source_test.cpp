@@ -52,7 +52,7 @@ LoopbackServer::Handler only(const QByteArray& formatSwitch, Reply answer, Reply
 class PrayerSourceFetch : public ::testing::Test {
 protected:
     PrayerMonthCache load(const QString& code, Instant month, std::chrono::milliseconds timeout = 1s) {
-        const PrayerSource source(nam, "Lumora-Test/1.0 (Linux)", timeout);
+        const PrayerSource source(nam, "Lumora-Test/1.0 (Linux)", baseUrl, timeout);
         return QCoro::waitFor(source.loadMonthDetailed(code, month));
     }
     QList<QByteArray> targets() const {
@@ -64,7 +64,7 @@ protected:
 
     LoopbackServer server;
     QNetworkAccessManager nam;
-    ScopedEnv baseUrl{"LUMORA_SCHEDULE_URL", server.baseUrl().toString().toUtf8()};
+    QString baseUrl = server.baseUrl().toString();
     const Instant may = jakarta(2024, 5, 15);
 };
 
@@ -160,7 +160,7 @@ TEST_F(PrayerSourceFetch, UnsafeCityCodesAreNeverSent) {
 
 TEST_F(PrayerSourceFetch, NoBaseUrlMeansNoRequest) {
     server.setHandler([](const Request&) { return reply(200, jsonMonth("2024-05", 31)); });
-    const ScopedEnv none("LUMORA_SCHEDULE_URL", QByteArray());
+    baseUrl.clear();
     EXPECT_EQ(load("jakarta", may), (PrayerMonthCache{"jakarta", "2024-05", {}}));
     EXPECT_EQ(targets(), QList<QByteArray>{});
 }
@@ -210,7 +210,7 @@ TEST_F(PrayerSourceFetch, NoListenerGivesTheEmptyMonth) {
         LoopbackServer gone;
         closed = gone.baseUrl();
     }
-    const ScopedEnv dead("LUMORA_SCHEDULE_URL", closed.toString().toUtf8());
+    baseUrl = closed.toString();
     EXPECT_EQ(load("jakarta", may, PrayerSource::kRequestTimeout),
               (PrayerMonthCache{"jakarta", "2024-05", {}}));
 }

@@ -4,27 +4,25 @@
 
 namespace lumora::test {
 
-/// A location manager whose callbacks the test delivers, and which counts the requests it is sent.
+/// A location manager whose signals the test emits, and which counts the requests it is sent.
 class FakeLocationProvider final : public LocationProvider {
 public:
-    explicit FakeLocationProvider(int status = notDetermined) : status(status) {}
+    explicit FakeLocationProvider(int status = notDetermined) : status(Authorization(status)) {}
 
-    int authorizationStatus() const override { return status; }
+    Authorization authorizationStatus() const override { return status; }
     void setDesiredAccuracy(double metres) override { desiredAccuracy = metres; }
-    void requestWhenInUseAuthorization() override { ++authorizationRequests; }
     void startUpdatingLocation() override { ++updateStarts; }
     void requestLocation() override { ++locationRequests; }
 
-    /// Sets the status and calls back, as the platform does when the user decides.
+    /// Sets the status and signals it, as the platform does when the user decides.
     void changeAuthorization(int newStatus) {
-        status = newStatus;
-        notifyAuthorizationChanged();
+        status = Authorization(newStatus);
+        Q_EMIT authorizationChanged(status);
     }
-    void deliver(const QList<GeoPoint>& locations) { notifyLocations(locations); }
+    void deliver(const QList<GeoPoint>& locations) { Q_EMIT locationsUpdated(locations); }
 
-    int status;
+    Authorization status;
     double desiredAccuracy = -1;
-    int authorizationRequests = 0;
     int updateStarts = 0;
     int locationRequests = 0;
 };

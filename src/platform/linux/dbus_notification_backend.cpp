@@ -1,6 +1,6 @@
 #include "dbus_notification_backend.h"
 
-#include "platform/takbir_sound.h"
+#include "platform/platform_log.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingReply>
@@ -42,6 +42,9 @@ QCoro::Task<std::optional<uint>> DbusNotificationBackend::post(NotificationReque
         kCallTimeoutMs));
     if (!self) co_return std::nullopt;
     const bool answered = capsReply.isValid();
+    if (!answered)
+        qCWarning(platformLog).noquote()
+            << "notification server: GetCapabilities failed:" << capsReply.error().message();
     const QStringList caps = answered ? capsReply.value() : QStringList{};
 
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("lumora")}};
@@ -71,14 +74,20 @@ QCoro::Task<std::optional<uint>> DbusNotificationBackend::post(NotificationReque
            << QStringList{} << hints << -1;
     if (playHere && m_player) m_player->play(*m_takbirSound);
 
+    qCDebug(platformLog).noquote() << "notification posted:" << request.identifier << "sound"
+                                   << soundName(sound) << (playHere ? "(played here)" : "");
     const QDBusPendingReply<uint> reply =
         co_await QDBusPendingReply<uint>(bus.asyncCall(notify, kCallTimeoutMs));
-    if (!reply.isValid()) co_return std::nullopt;
+    if (!reply.isValid()) {
+        qCWarning(platformLog).noquote() << "notification server: Notify failed:" << reply.error().message();
+        co_return std::nullopt;
+    }
+    qCDebug(platformLog) << "notification shown with id" << reply.value();
     co_return reply.value();
 }
 
-std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend() {
-    return std::make_unique<DbusNotificationBackend>(QDBusConnection::sessionBus(), takbirSoundPath(),
+std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend(std::optional<QString> takbirSound) {
+    return std::make_unique<DbusNotificationBackend>(QDBusConnection::sessionBus(), std::move(takbirSound),
                                                      makeSoundPlayer());
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/linux/sound_player.h"
-#include "platform/notification_center.h"
+#include "platform/notification_backend.h"
+#include "platform/sound_player.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -43,8 +43,5 @@ private:
     std::optional<QString> m_takbirSound;
     std::unique_ptr<SoundPlayer> m_player;
 };
-
-/// The backend the application uses: the session bus, the installed takbir sound and Qt Multimedia playback.
-std::unique_ptr<NotificationBackend> makeDesktopNotificationBackend();
 
 } // namespace lumora

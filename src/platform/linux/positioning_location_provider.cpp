@@ -1,5 +1,7 @@
 #include "positioning_location_provider.h"
 
+#include "platform/platform_log.h"
+
 namespace lumora {
 
 PositioningLocationProvider::PositioningLocationProvider()
@@ -7,6 +9,7 @@ PositioningLocationProvider::PositioningLocationProvider()
 
 PositioningLocationProvider::PositioningLocationProvider(QGeoPositionInfoSource* source) : m_source(source) {
     if (!m_source) {
+        qCDebug(platformLog) << "positioning: no source";
         m_status = restricted;
         return;
     }
@@ -35,13 +38,17 @@ void PositioningLocationProvider::requestLocation() {
 
 void PositioningLocationProvider::onPosition(const QGeoPositionInfo& info) {
     const QGeoCoordinate c = info.coordinate();
-    if (!info.isValid() || !c.isValid()) return;
+    if (!info.isValid() || !c.isValid()) {
+        qCDebug(platformLog) << "positioning: invalid fix dropped";
+        return;
+    }
     // A fix proves access, e.g. after the user allowed it in the desktop's privacy settings.
     if (m_status != authorizedAlways) setStatus(authorizedAlways);
-    notifyLocations({GeoPoint{c.latitude(), c.longitude()}});
+    Q_EMIT locationsUpdated({GeoPoint{c.latitude(), c.longitude()}});
 }
 
 void PositioningLocationProvider::onError(QGeoPositionInfoSource::Error error) {
+    qCDebug(platformLog) << "positioning error:" << error;
     switch (error) {
     case QGeoPositionInfoSource::AccessError:
         setStatus(denied);
@@ -56,10 +63,14 @@ void PositioningLocationProvider::onError(QGeoPositionInfoSource::Error error) {
     }
 }
 
-void PositioningLocationProvider::setStatus(int status) {
+std::unique_ptr<LocationProvider> createSystemLocationProvider() {
+    return std::make_unique<PositioningLocationProvider>();
+}
+
+void PositioningLocationProvider::setStatus(Authorization status) {
     if (status == m_status) return;
     m_status = status;
-    notifyAuthorizationChanged();
+    Q_EMIT authorizationChanged(m_status);
 }
 
 } // namespace lumora

@@ -11,7 +11,7 @@ namespace lumora {
 ///
 /// Linux asks no per-application question up front, so a source that exists counts as authorized; GeoClue's
 /// refusal (an access error) turns that into denied, and no source at all is restricted.
-class PositioningLocationProvider final : public QObject, public LocationProvider {
+class PositioningLocationProvider final : public LocationProvider {
     Q_OBJECT
 public:
     /// Uses the system's default source.
@@ -19,19 +19,18 @@ public:
     /// Uses `source` (taken over; may be null for "no source").
     explicit PositioningLocationProvider(QGeoPositionInfoSource* source);
 
-    int authorizationStatus() const override { return m_status; }
+    Authorization authorizationStatus() const override { return m_status; }
     void setDesiredAccuracy(double metres) override;
-    void requestWhenInUseAuthorization() override {}
     void startUpdatingLocation() override;
     void requestLocation() override;
 
 private:
     void onPosition(const QGeoPositionInfo& info);
     void onError(QGeoPositionInfoSource::Error error);
-    void setStatus(int status);
+    void setStatus(Authorization status);
 
     QGeoPositionInfoSource* m_source = nullptr;
-    int m_status = notDetermined;
+    Authorization m_status = notDetermined;
 };
 
 } // namespace lumora

@@ -1,4 +1,4 @@
-#include "sound_player.h"
+#include "platform/sound_player.h"
 
 #include <QSoundEffect>
 #include <QUrl>

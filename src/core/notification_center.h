@@ -1,9 +1,6 @@
 #pragma once
 
-// moc 6.4 cannot parse libstdc++'s <compare>, which instant.h pulls in; moc needs nothing from it.
-#ifndef Q_MOC_RUN
-#include "model/instant.h"
-#endif
+#include "platform/notification_backend.h"
 
 #include <QList>
 #include <QObject>
@@ -15,45 +12,6 @@
 #include <optional>
 
 namespace lumora {
-
-enum class NotificationSound { takbir, standard, none };
-
-/// "takbir", "default" or "none".
-QString soundName(NotificationSound sound);
-
-/// A one-time trigger at a calendar minute, in the shared calendar and zone (seconds are not part of it).
-struct NotificationTrigger {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-
-    bool operator==(const NotificationTrigger&) const = default;
-    /// The minute holding `t`.
-    static NotificationTrigger at(Instant t);
-    /// The instant the minute begins; none for fields that name no minute.
-    std::optional<Instant> instant() const;
-};
-
-struct NotificationRequest {
-    QString identifier;
-    QString title;
-    QString body;
-    NotificationSound sound = NotificationSound::none;
-    NotificationTrigger trigger;
-
-    bool operator==(const NotificationRequest&) const = default;
-};
-
-/// Shows one notification to the user. The desktop implementation posts it over D-Bus; tests record it.
-class NotificationBackend {
-public:
-    virtual ~NotificationBackend() = default;
-    /// Whether the notification service can be reached at all.
-    virtual bool isAvailable() const = 0;
-    /// Fire and forget: errors are not reported.
-    virtual void deliver(const NotificationRequest& request) = 0;
-};
-
-/// False when LUMORA_NOTIFICATIONS is "off".
-bool notificationsEnabledByEnvironment();
 
 /// The pending-request scheduler: requests wait by identifier and are handed to the backend when their
 /// calendar minute begins, by the clock given at construction. A request whose whole minute went by unseen
@@ -68,15 +26,14 @@ class NotificationCenter : public QObject {
 public:
     static constexpr std::chrono::milliseconds kMaxSleep{60'000};
 
-    NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend,
+    /// `enabled` false (AppConfig::notificationsEnabled) makes the centre unavailable.
+    NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend, bool enabled = true,
                        QObject* parent = nullptr);
     ~NotificationCenter() override;
 
-    /// Stands in for "running as an application bundle": the backend can reach its service and
-    /// LUMORA_NOTIFICATIONS is not "off". When false, callers leave the centre alone.
+    /// Stands in for "running as an application bundle": the backend can reach its service and notifications
+    /// are not switched off. When false, callers leave the centre alone.
     bool isAvailable() const;
-    /// Desktop notification services ask for no permission; kept so callers read like other platforms.
-    void requestAuthorization() {}
 
     /// Replaces a pending request with the same identifier. A request whose minute has already begun is not
     /// kept: like a one-time calendar trigger for a past moment, it never fires.
@@ -87,8 +44,6 @@ public:
 
     /// Delivers what has come due, drops what was missed, and re-arms the timer.
     void clockChanged();
-    /// Alias of `clockChanged()` for the resume path.
-    void rearm() { clockChanged(); }
 
     /// The interval the timer was last started with; none while nothing is pending.
     std::optional<std::chrono::milliseconds> armedDelay() const { return m_armedDelay; }
@@ -106,6 +61,7 @@ private:
 
     const Clock& m_clock;
     std::unique_ptr<NotificationBackend> m_backend;
+    bool m_enabled;
     QList<Entry> m_pending;
     QTimer m_timer;
     std::optional<std::chrono::milliseconds> m_armedDelay;

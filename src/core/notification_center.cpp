@@ -1,6 +1,6 @@
 #include "notification_center.h"
 
-#include "model/date_helpers.h"
+#include "core/core_log.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,34 +12,9 @@ namespace {
 constexpr double kMinute = 60.0;
 } // namespace
 
-QString soundName(NotificationSound sound) {
-    switch (sound) {
-    case NotificationSound::takbir:
-        return QStringLiteral("takbir");
-    case NotificationSound::standard:
-        return QStringLiteral("default");
-    case NotificationSound::none:
-        break;
-    }
-    return QStringLiteral("none");
-}
-
-NotificationTrigger NotificationTrigger::at(Instant t) {
-    const CivilTime c = DateHelpers::civil(t);
-    return NotificationTrigger{c.year, c.month, c.day, c.hour, c.minute};
-}
-
-std::optional<Instant> NotificationTrigger::instant() const {
-    return DateHelpers::fromCivil(CivilTime{year, month, day, hour, minute, 0});
-}
-
-bool notificationsEnabledByEnvironment() {
-    return qgetenv("LUMORA_NOTIFICATIONS") != "off";
-}
-
 NotificationCenter::NotificationCenter(const Clock& clock, std::unique_ptr<NotificationBackend> backend,
-                                       QObject* parent)
-    : QObject(parent), m_clock(clock), m_backend(std::move(backend)) {
+                                       bool enabled, QObject* parent)
+    : QObject(parent), m_clock(clock), m_backend(std::move(backend)), m_enabled(enabled) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &NotificationCenter::check);
@@ -48,7 +23,7 @@ NotificationCenter::NotificationCenter(const Clock& clock, std::unique_ptr<Notif
 NotificationCenter::~NotificationCenter() = default;
 
 bool NotificationCenter::isAvailable() const {
-    return notificationsEnabledByEnvironment() && m_backend && m_backend->isAvailable();
+    return m_enabled && m_backend && m_backend->isAvailable();
 }
 
 void NotificationCenter::add(const NotificationRequest& request) {
@@ -87,8 +62,14 @@ void NotificationCenter::check() {
                      [](const Entry& a, const Entry& b) { return a.fireAt < b.fireAt; });
     // Arm before delivering, so that a backend which re-enters the centre finds a consistent state.
     arm();
-    for (const Entry& e : due)
-        if (now - e.fireAt < kMinute) m_backend->deliver(e.request);
+    for (const Entry& e : due) {
+        if (now - e.fireAt < kMinute) {
+            qCDebug(coreLog).noquote() << "notification due:" << e.request.identifier;
+            m_backend->deliver(e.request);
+        } else {
+            qCDebug(coreLog).noquote() << "notification missed, dropped:" << e.request.identifier;
+        }
+    }
 }
 
 void NotificationCenter::arm() {

@@ -1,12 +1,6 @@
-#include "service_config.h"
+#include "city_code.h"
 
 namespace lumora {
-
-QString scheduleBaseUrl() {
-    if (qEnvironmentVariableIsSet("LUMORA_SCHEDULE_URL"))
-        return qEnvironmentVariable("LUMORA_SCHEDULE_URL").trimmed();
-    return QStringLiteral(LUMORA_DEFAULT_SCHEDULE_URL);
-}
 
 bool isSafeCityCode(const QString& code) {
     if (code.isEmpty() || code == u"." || code == u"..") return false;

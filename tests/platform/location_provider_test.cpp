@@ -1,8 +1,9 @@
+#include "model/fixed_location.h"
 #include "platform/fixed_location_provider.h"
 #include "platform/linux/positioning_location_provider.h"
 #include "platform/location_provider.h"
 
-#include "places_printers.h"
+#include "places/places_printers.h"
 #include "support/printers.h"
 #include "support/temp_home.h"
 
@@ -17,12 +18,14 @@ using namespace lumora;
 
 namespace {
 
-/// Records the callbacks a provider makes.
-struct Recorder final : LocationProviderDelegate {
-    void locationManagerDidChangeAuthorization(LocationProvider& m) override {
-        statuses.append(m.authorizationStatus());
+/// Records the signals a provider emits.
+struct Recorder {
+    void watch(LocationProvider& provider) {
+        QObject::connect(&provider, &LocationProvider::authorizationChanged,
+                         [this](LocationProvider::Authorization s) { statuses.append(s); });
+        QObject::connect(&provider, &LocationProvider::locationsUpdated,
+                         [this](const QList<GeoPoint>& l) { locations.append(l); });
     }
-    void didUpdateLocations(LocationProvider&, const QList<GeoPoint>& l) override { locations.append(l); }
     QList<int> statuses;
     QList<QList<GeoPoint>> locations;
 };
@@ -75,35 +78,13 @@ TEST(FixedLocation, Parsing) {
         EXPECT_EQ(parseFixedLocation(c.text), c.expected) << c.text;
 }
 
-TEST(FixedLocation, EnvironmentBeforeSettingAndMalformedValuesIgnored) {
-    struct Case {
-        std::optional<QByteArray> env;
-        std::optional<QString> setting;
-        std::optional<GeoPoint> expected;
-    } cases[] = {
-        {std::nullopt, std::nullopt, std::nullopt},
-        {"1,2", std::nullopt, GeoPoint{1, 2}},
-        {"1,2", "3,4", GeoPoint{1, 2}},
-        {"north", "3,4", GeoPoint{3, 4}},
-        {std::nullopt, "3,4", GeoPoint{3, 4}},
-        {std::nullopt, "95,4", std::nullopt},
-        {"", std::nullopt, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        test::ScopedEnv env(kFixedLocationVariable, c.env);
-        EXPECT_EQ(fixedLocationFrom(c.setting), c.expected) << c.env.value_or("(unset)").constData();
-    }
-}
-
-TEST(FixedLocation, FactoryPicksTheFixedProviderWhichDeliversFromTheEventLoop) {
-    test::ScopedEnv env(kFixedLocationVariable, "-7.2575,112.7521");
-    auto provider = createLocationProvider(std::nullopt);
-    auto* fixed = dynamic_cast<FixedLocationProvider*>(provider.get());
-    ASSERT_NE(fixed, nullptr);
+TEST(FixedLocation, ProviderDeliversFromTheEventLoop) {
+    FixedLocationProvider fixed(GeoPoint{-7.2575, 112.7521});
+    LocationProvider* provider = &fixed;
     EXPECT_EQ(provider->authorizationStatus(), LocationProvider::authorizedAlways);
 
     Recorder recorder;
-    provider->setDelegate(&recorder);
+    recorder.watch(*provider);
     provider->requestLocation();
     EXPECT_TRUE(recorder.locations.isEmpty()) << "never called back from inside the request";
     QCoreApplication::processEvents();
@@ -117,7 +98,7 @@ TEST(PositioningProvider, StatusFollowsTheSource) {
     auto* source = new ScriptedSource;
     PositioningLocationProvider provider(source);
     Recorder recorder;
-    provider.setDelegate(&recorder);
+    recorder.watch(provider);
     EXPECT_EQ(provider.authorizationStatus(), LocationProvider::authorizedAlways);
 
     provider.setDesiredAccuracy(1000);

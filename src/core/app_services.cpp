@@ -1,0 +1,56 @@
+#include "app_services.h"
+
+#include "core/notification_center.h"
+#include "hisab/hijri_calendar.h"
+#include "model/date_helpers.h"
+#include "places/location_service.h"
+#include "platform/fixed_location_provider.h"
+#include "platform/notification_backend.h"
+
+namespace lumora {
+
+AppServices::AppServices(AppConfig config, const Clock& clock)
+    : m_config(std::move(config)), m_clock(clock), m_resources(m_config.resourceFolders),
+      m_store(m_config.dataFolder, Settings(m_config.settingsPath), m_clock, m_resources),
+      m_catalog(m_store, m_network, m_config.scheduleBaseUrl),
+      m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent),
+                                m_config.scheduleBaseUrl),
+                   m_catalog, m_store, m_clock, m_config.hisabEnabled) {
+    applyHijriSettings(m_config.hijri);
+}
+
+void applyHijriSettings(const HijriSettings& settings) {
+    DateHelpers::setHijriCalendar(settings.calendar == HijriCalendarKind::ummalqura ? &DateHelpers::ummAlQuraDate
+                                                                                   : &hisab::indonesianHijriDate,
+                                  settings.offsetDays);
+}
+
+AppServices::~AppServices() = default;
+
+LocationService& AppServices::locationService() {
+    if (!m_locationService) {
+        std::unique_ptr<LocationProvider> provider;
+        if (m_config.fixedLocation)
+            provider = std::make_unique<FixedLocationProvider>(*m_config.fixedLocation);
+        else
+            provider = createSystemLocationProvider();
+        m_locationService = std::make_unique<LocationService>(std::move(provider), m_store);
+    }
+    return *m_locationService;
+}
+
+NotificationCenter& AppServices::notificationCenter() {
+    if (!m_notificationCenter)
+        m_notificationCenter = std::make_unique<NotificationCenter>(
+            m_clock,
+            makeDesktopNotificationBackend(m_resources.filePath(QStringLiteral("sounds/takbir.wav"))),
+            m_config.notificationsEnabled);
+    return *m_notificationCenter;
+}
+
+GeoPoint AppServices::location() const {
+    if (m_config.fixedLocation) return *m_config.fixedLocation;
+    return LocationService::cachedFix(m_store).value_or(LocationService::fallbackLocation());
+}
+
+} // namespace lumora

@@ -1,0 +1,143 @@
+#include "core/app_config.h"
+
+#include "core/app_services.h"
+#include "places/location_service.h"
+#include "places/storage.h"
+#include "platform/fixed_location_provider.h"
+#include "platform/resource_locator.h"
+
+#include "support/printers.h"
+#include "support/temp_home.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace lumora;
+
+namespace {
+
+QProcessEnvironment environment(std::initializer_list<std::pair<const char*, const char*>> variables) {
+    QProcessEnvironment env;
+    for (const auto& [name, value] : variables)
+        env.insert(QString::fromLatin1(name), QString::fromUtf8(value));
+    return env;
+}
+
+inline void PrintTo(const GeoPoint& p, std::ostream* os) {
+    *os << "GeoPoint(" << p.latitude << ", " << p.longitude << ")";
+}
+
+} // namespace
+
+TEST(AppConfig, EnvironmentThenSettingThenDefault) {
+    struct Case {
+        const char* what;
+        QProcessEnvironment env;
+        std::optional<QString> hisabSetting;
+        std::optional<QString> locationSetting;
+        QString url;
+        bool hisab;
+        bool notifications;
+        std::optional<GeoPoint> location;
+    } cases[] = {
+        {"nothing given", environment({}), std::nullopt, std::nullopt,
+         QStringLiteral(LUMORA_TEST_DEFAULT_URL), true, true, std::nullopt},
+        {"service from the environment, trimmed", environment({{"LUMORA_SCHEDULE_URL", " http://h/adzan/ "}}),
+         std::nullopt, std::nullopt, "http://h/adzan/", true, true, std::nullopt},
+        {"set but empty turns the service off", environment({{"LUMORA_SCHEDULE_URL", ""}}), std::nullopt,
+         std::nullopt, "", true, true, std::nullopt},
+        {"hisab off by setting", environment({}), " OFF ", std::nullopt,
+         QStringLiteral(LUMORA_TEST_DEFAULT_URL), false, true, std::nullopt},
+        {"the environment wins over the hisab setting", environment({{"LUMORA_HISAB", "on"}}), "off",
+         std::nullopt, QStringLiteral(LUMORA_TEST_DEFAULT_URL), true, true, std::nullopt},
+        {"hisab off by environment", environment({{"LUMORA_HISAB", "Off"}}), std::nullopt, std::nullopt,
+         QStringLiteral(LUMORA_TEST_DEFAULT_URL), false, true, std::nullopt},
+        {"an empty variable leaves the setting", environment({{"LUMORA_HISAB", " "}}), "off", std::nullopt,
+         QStringLiteral(LUMORA_TEST_DEFAULT_URL), false, true, std::nullopt},
+        {"notifications off", environment({{"LUMORA_NOTIFICATIONS", "off"}}), std::nullopt, std::nullopt,
+         QStringLiteral(LUMORA_TEST_DEFAULT_URL), true, false, std::nullopt},
+        {"notifications only off by exactly off", environment({{"LUMORA_NOTIFICATIONS", "OFF"}}),
+         std::nullopt, std::nullopt, QStringLiteral(LUMORA_TEST_DEFAULT_URL), true, true, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempHome home;
+        const QString settingsPath = home.path() + "/lumora.conf";
+        Settings settings(settingsPath);
+        if (c.hisabSetting) settings.setText("hisab", *c.hisabSetting);
+        const AppConfig config = AppConfig::resolve(c.env, settingsPath);
+        EXPECT_EQ(config.scheduleBaseUrl, c.url);
+        EXPECT_EQ(config.hisabEnabled, c.hisab);
+        EXPECT_EQ(config.notificationsEnabled, c.notifications);
+        EXPECT_EQ(config.settingsPath, settingsPath);
+    }
+}
+
+TEST(AppConfig, FixedLocationFromTheEnvironmentBeforeTheSettingAndMalformedValuesIgnored) {
+    struct Case {
+        std::optional<const char*> env;
+        std::optional<QString> setting;
+        std::optional<GeoPoint> expected;
+    } cases[] = {
+        {std::nullopt, std::nullopt, std::nullopt},
+        {"1,2", std::nullopt, GeoPoint{1, 2}},
+        {"1,2", "3,4", GeoPoint{1, 2}},
+        {"north", "3,4", GeoPoint{3, 4}},
+        {std::nullopt, "3,4", GeoPoint{3, 4}},
+        {std::nullopt, "95,4", std::nullopt},
+        {"", std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        test::TempHome home;
+        const QString settingsPath = home.path() + "/lumora.conf";
+        if (c.setting) Settings(settingsPath).setText(LocationService::kFixedLocationKey, *c.setting);
+        const QProcessEnvironment env = c.env ? environment({{"LUMORA_LOCATION", *c.env}}) : environment({});
+        EXPECT_EQ(AppConfig::resolve(env, settingsPath).fixedLocation, c.expected)
+            << c.env.value_or("(unset)");
+    }
+}
+
+TEST(AppConfig, TakbirSoundOverrideFirstThenTheShippedFile) {
+    test::TempHome home;
+    QDir().mkpath(home.path() + "/res/sounds");
+    QFile f(home.path() + "/res/sounds/takbir.wav");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const auto takbir = [](const char* overrideDir) {
+        const AppConfig config = AppConfig::resolve(environment({{"LUMORA_RESOURCE_DIR", overrideDir}}),
+                                                    QStringLiteral("/nonexistent"));
+        return ResourceLocator(config.resourceFolders).filePath("sounds/takbir.wav");
+    };
+
+    EXPECT_EQ(takbir((home.path() + "/res").toUtf8().constData()), QFileInfo(f).canonicalFilePath());
+    // An override without the file falls through to a copy that exists: the installed one or the source
+    // tree's.
+    const std::optional<QString> shipped = takbir(home.path().toUtf8().constData());
+    ASSERT_TRUE(shipped);
+    EXPECT_TRUE(shipped->endsWith("/sounds/takbir.wav"));
+    EXPECT_GT(QFileInfo(*shipped).size(), 1000);
+}
+
+TEST(AppServices, LocationIsThePinnedOneElseTheRecentFixElseJakarta) {
+    test::TempHome home;
+    ManualClock clock{Instant{800'000'000}};
+    AppConfig config = AppConfig::resolve(environment({}), home.path() + "/lumora.conf");
+    {
+        AppServices services(config, clock);
+        EXPECT_EQ(services.location(), LocationService::fallbackLocation());
+        services.store().saveLocation(CachedLocation{-7.2575, 112.7521, clock.now() - 3600});
+        EXPECT_EQ(services.location(), (GeoPoint{-7.2575, 112.7521}));
+        clock.set(clock.now() + 86400);
+        EXPECT_EQ(services.location(), LocationService::fallbackLocation()) << "older than a day";
+    }
+    config.fixedLocation = GeoPoint{1, 2};
+    AppServices pinned(config, clock);
+    EXPECT_EQ(pinned.location(), (GeoPoint{1, 2}));
+    // A pinned location also picks the fixed provider, which delivers from the event loop.
+    LocationService& service = pinned.locationService();
+    EXPECT_NE(dynamic_cast<FixedLocationProvider*>(&service.manager()), nullptr);
+}
