@@ -1,9 +1,15 @@
 // The desktop app as a person starts it: the real binary on a private X server and a private session bus
 // (the CTest entry wraps this program in its own dbus-run-session), over a private home.
 #include "core/single_instance_lock.h"
+#include "shell/sni_dbus_types.h"
+#include "shell/sni_fakes.h"
 #include "support/temp_home.h"
 #include "support/xvfb_server.h"
 
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -129,6 +135,51 @@ TEST_F(DesktopApp, ACopyThatHoldsTheLockButNeverAnswersIsLeftAlone) {
     ASSERT_TRUE(second.waitForFinished(10'000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_FALSE(QFileInfo::exists(socketPath()));
+}
+
+// A panel's view of the app: its item registers with the watcher, carries the title as its label, and the
+// menu's "Exit" ends the app.
+TEST_F(DesktopApp, TrayItemRegistersAndItsExitEndsTheApp) {
+    registerTrayDBusTypes();
+    QDBusConnection panel = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "test-panel");
+    FakeWatcher watcher(panel);
+    ASSERT_TRUE(watcher.start());
+    start(first);
+    const QDeadlineTimer deadline(15'000);
+    while (watcher.registered.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(watcher.registered.size(), 1) << firstErr(first).toStdString();
+    const QString item = watcher.registered.first();
+    EXPECT_EQ(item, QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(first.processId()));
+
+    const auto call = [&](const QString& path, const QString& interface, const QString& member,
+                          const QVariantList& args) {
+        QDBusMessage m = QDBusMessage::createMethodCall(item, path, interface, member);
+        m.setArguments(args);
+        return panel.call(m, QDBus::Block, 5000);
+    };
+    const QDBusMessage label = call("/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
+                                    {"org.kde.StatusNotifierItem", "XAyatanaLabel"});
+    ASSERT_EQ(label.type(), QDBusMessage::ReplyMessage) << label.errorMessage().toStdString();
+    const QString title = label.arguments().value(0).value<QDBusVariant>().variant().toString();
+    EXPECT_TRUE(title.startsWith(' ')) << title.toStdString();
+    EXPECT_GT(title.size(), 5) << title.toStdString();
+
+    const QDBusMessage layout =
+        call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
+    ASSERT_EQ(layout.type(), QDBusMessage::ReplyMessage) << layout.errorMessage().toStdString();
+    DBusMenuLayoutItem root;
+    layout.arguments().value(1).value<QDBusArgument>() >> root;
+    int exitId = -1;
+    for (const DBusMenuLayoutItem& child : root.children)
+        if (child.properties.value("label").toString() == "Exit") exitId = child.id;
+    ASSERT_GE(exitId, 0);
+    call("/MenuBar", "com.canonical.dbusmenu", "Event",
+         {exitId, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    ASSERT_TRUE(first.waitForFinished(10'000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    QDBusConnection::disconnectFromBus("test-panel");
 }
 
 } // namespace

@@ -4,8 +4,13 @@
 //                           after a label change and fails unless the tray area is wider than an icon and
 //                           changes
 //   probe --idle SECONDS    changes the label once a minute for SECONDS and prints the CPU time it used
+//   probe --app LUMORA SHOT_DIR
+//                           starts the real app instead, waits for the watcher to list its item, and
+//                           screenshots the panel: the tray area must be wider than an icon
 #include "shell/status_notifier_item.h"
 #include "shell/tray_item.h"
+
+#include <algorithm>
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
@@ -17,6 +22,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
+#include <QProcess>
 #include <QScreen>
 #include <QTimer>
 
@@ -81,6 +87,40 @@ double cpuSeconds() {
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+constexpr int kPanelHeight = 32;
+
+bool listedWith(const QString& prefix) {
+    const QStringList items = registeredItems();
+    return std::any_of(items.begin(), items.end(), [&](const QString& i) { return i.startsWith(prefix); });
+}
+
+int probeApp(const QString& lumora, const QString& dir) {
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LUMORA_SCHEDULE_URL"), QString());
+    env.insert(QStringLiteral("LUMORA_NOTIFICATIONS"), QStringLiteral("off"));
+    env.insert(QStringLiteral("LUMORA_LOCATION"), QStringLiteral("-6.2088,106.8456"));
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    app.start(lumora, {});
+    if (!app.waitForStarted()) return 1;
+    const QString service = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(app.processId());
+    const bool listed = spinUntil([&] { return listedWith(service); }, 20s);
+    std::printf("app item %s listed: %s\n", qPrintable(service), listed ? "yes" : "no");
+    bool ok = listed;
+    if (listed) {
+        spinFor(2s);
+        const QImage shot = grabPanel(kPanelHeight);
+        shot.save(dir + QStringLiteral("/app-tray.png"));
+        const QRect area = panelContent(shot, kPanelHeight);
+        std::printf("app tray area: %d px wide\n", area.width());
+        ok = area.width() > 2 * kPanelHeight;
+    }
+    app.terminate();
+    app.waitForFinished(10'000);
+    return ok && app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +139,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no StatusNotifierWatcher appeared\n");
         return 1;
     }
+
+    if (args.at(1) == QLatin1String("--app")) return probeApp(args.value(2), args.value(3));
 
     TrayItem tray;
     tray.setTitle(QStringLiteral(" ASHAR -1j 15m"));
@@ -150,7 +192,7 @@ int main(int argc, char** argv) {
     }
 
     const QString dir = args.at(1);
-    const int panelHeight = 32;
+    const int panelHeight = kPanelHeight;
     spinFor(2s);
     const QImage first = grabPanel(panelHeight);
     first.save(dir + QStringLiteral("/tray-label-1.png"));

@@ -72,7 +72,7 @@ cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML'
 XML
 
 exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 640x120x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${LUMORA_HOST_SCREEN:-640x120x24}" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
 for _ in $(seq 100); do [[ -s "$tmp/display" ]] && break; sleep 0.05; done

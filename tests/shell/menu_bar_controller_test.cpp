@@ -1,0 +1,74 @@
+#include "shell/menu_bar_controller.h"
+
+#include "core/app_config.h"
+#include "core/app_services.h"
+#include "core/app_view_model.h"
+#include "model/date_helpers.h"
+#include "model/tray_presentation.h"
+#include "shell/tray_item.h"
+#include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+
+using namespace lumora;
+
+namespace {
+
+/// The controller over a real view model on computed Jakarta times, with no bus: the item stays local.
+class MenuBar : public ::testing::Test {
+protected:
+    static AppConfig config(const test::TempHome& home) {
+        AppConfig c;
+        c.dataFolder = home.dataFolder();
+        c.settingsPath = home.path() + "/lumora.conf";
+        c.notificationsEnabled = false;
+        c.fixedLocation = GeoPoint{-6.2088, 106.8456};
+        return c;
+    }
+
+    test::TempHome home;
+    ManualClock clock{*DateHelpers::makeDate("2026-03-07", "15:00")};
+    AppServices services{config(home), clock};
+    AppViewModel vm{services.locationService(), services.repository(), nullptr, clock,
+                    QDBusConnection("none")};
+    MenuBarController controller{clock, QDBusConnection("none")};
+};
+
+} // namespace
+
+TEST_F(MenuBar, EveryFifthWatchdogFiringAsksForARefresh) {
+    int refreshes = 0;
+    EXPECT_EQ(controller.statusItem(), nullptr) << "no item before the first attach";
+    controller.attach(vm, [&] { ++refreshes; });
+    ASSERT_NE(controller.statusItem(), nullptr);
+    std::vector<int> seen;
+    for (int i = 1; i <= 10; ++i) {
+        clock.advance(60);
+        controller.watchdogFired();
+        seen.push_back(refreshes);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1, 1, 2}));
+    EXPECT_EQ(vm.countdownNow(), clock.now()) << "the watchdog moves the view model's clocks on";
+    EXPECT_EQ(vm.blinkNow(), clock.now());
+
+    // A second attach keeps the item and counts from zero again.
+    TrayItem* item = controller.statusItem();
+    controller.attach(vm, [&] { ++refreshes; });
+    EXPECT_EQ(controller.statusItem(), item);
+    for (int i = 0; i < 4; ++i)
+        controller.watchdogFired();
+    EXPECT_EQ(refreshes, 2);
+    controller.watchdogFired();
+    EXPECT_EQ(refreshes, 3);
+}
+
+TEST_F(MenuBar, TheItemShowsThePresentersTitleAndFollowsTheClock) {
+    controller.attach(vm, [] {});
+    // The view model computed today's Jakarta times at construction; ashar is the next prayer at 15:00.
+    const auto expected = [&] { return presentTray(vm.state(), vm.countdownNow(), vm.blinkNow()).title; };
+    EXPECT_EQ(controller.statusItem()->shownLabel(), expected());
+    EXPECT_TRUE(expected().startsWith(" ASHAR -")) << expected().toStdString();
+    clock.advance(600);
+    vm.handleMinuteTick();
+    EXPECT_EQ(controller.statusItem()->shownLabel(), expected());
+}
