@@ -7,8 +7,12 @@
 //   probe --app LUMORA SHOT_DIR
 //                           starts the real app instead, waits for the watcher to list its item, and
 //                           screenshots the panel: the tray area must be wider than an icon
+//   probe --app-idle LUMORA SECONDS
+//                           leaves the real app idling under the host and prints its CPU time
 #include "shell/status_notifier_item.h"
 #include "shell/tray_item.h"
+
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -22,6 +26,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPixmap>
+#include <QFile>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -94,7 +99,15 @@ bool listedWith(const QString& prefix) {
     return std::any_of(items.begin(), items.end(), [&](const QString& i) { return i.startsWith(prefix); });
 }
 
-int probeApp(const QString& lumora, const QString& dir) {
+double processCpuSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = stat.readAll().split(' ');
+    return (fields.value(13).toDouble() + fields.value(14).toDouble()) / sysconf(_SC_CLK_TCK);
+}
+
+/// With `idleSeconds` above 0, the app is left idling under the host instead and its CPU time is printed.
+int probeApp(const QString& lumora, const QString& dir, int idleSeconds = 0) {
     QProcess app;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LUMORA_SCHEDULE_URL"), QString());
@@ -108,7 +121,18 @@ int probeApp(const QString& lumora, const QString& dir) {
     const bool listed = spinUntil([&] { return listedWith(service); }, 20s);
     std::printf("app item %s listed: %s\n", qPrintable(service), listed ? "yes" : "no");
     bool ok = listed;
-    if (listed) {
+    if (listed && idleSeconds > 0) {
+        const QString unique = QDBusConnection::sessionBus().interface()->serviceOwner(service).value();
+        spinFor(3s); // the host's first reads are not idle traffic
+        std::printf("app unique name %s\nidle-start %.3f\n", qPrintable(unique),
+                    QDateTime::currentMSecsSinceEpoch() / 1000.0);
+        std::fflush(stdout);
+        const double before = processCpuSeconds(app.processId());
+        spinFor(std::chrono::seconds(idleSeconds));
+        const double used = processCpuSeconds(app.processId()) - before;
+        std::printf("idle-end %.3f\napp cpu %.3f s over %d s = %.3f %% of one core\n",
+                    QDateTime::currentMSecsSinceEpoch() / 1000.0, used, idleSeconds, 100.0 * used / idleSeconds);
+    } else if (listed) {
         spinFor(2s);
         const QImage shot = grabPanel(kPanelHeight);
         shot.save(dir + QStringLiteral("/app-tray.png"));
@@ -141,6 +165,7 @@ int main(int argc, char** argv) {
     }
 
     if (args.at(1) == QLatin1String("--app")) return probeApp(args.value(2), args.value(3));
+    if (args.at(1) == QLatin1String("--app-idle")) return probeApp(args.value(2), QString(), args.value(3).toInt());
 
     TrayItem tray;
     tray.setTitle(QStringLiteral(" ASHAR -1j 15m"));
