@@ -18,10 +18,11 @@ set(CPACK_PACKAGE_CONTACT "${LUMORA_DEB_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prayer times and countdown for Indonesia")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Lumora shows the next prayer and its countdown in the panel, the day's schedule for the nearest\n"
-    "city in a window and in a desktop widget, and reminds you before, at and after each prayer time.\n"
-    "Schedules come from a schedule service or are computed locally.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Lumora shows the next prayer and its countdown in the panel, the day's\n"
+    "schedule for the nearest city in a window and in a desktop widget, and\n"
+    "reminds you before, at and after each prayer time. Schedules come from a\n"
+    "schedule service or are computed locally.")
 set(CPACK_DEBIAN_FILE_NAME "lumora_${PROJECT_VERSION}_${LUMORA_DEB_ARCH}.deb")
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${LUMORA_DEB_ARCH})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
