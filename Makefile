@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # What `make run` passes to lumora: nothing starts the desktop app; ARGS="today --json" runs a subcommand.
 ARGS ?=
 
-.PHONY: deps configure build test run bench fuzz format clean
+.PHONY: deps configure build test run bench fuzz deb format clean
 
 deps:
 	@scripts/install-deps
@@ -35,8 +35,16 @@ fuzz:
 	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DLUMORA_FUZZ=ON -DLUMORA_TESTS=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
+# The Debian package, built for /usr in its own tree (the data folder is compiled in); see scripts/check-deb.
+deb: deps
+	@cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DLUMORA_TESTS=OFF -DLUMORA_BENCH=OFF >/dev/null
+	@cmake --build build-deb -j $(JOBS)
+	@cd build-deb && cpack -G DEB
+	@ls build-deb/lumora_*.deb
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) build-fuzz
+	@rm -rf $(BUILD) build-fuzz build-deb

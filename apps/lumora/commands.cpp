@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "autostart_command.h"
 #include "cli_output.h"
 #include "hijri_command.h"
 
@@ -355,6 +356,7 @@ void printUsage(QTextStream& s) {
          "  cities [KUERI] [--json]              daftar kota, atau kota yang cocok\n"
          "  hijri [YYYY-MM-DD] [--json] [--calendar indonesia|ummalqura]\n"
          "                                       tanggal Hijriah dan awal tiga bulan berikutnya\n"
+         "  autostart on|off|status              mulai saat login (lumora --hidden) atau tidak\n"
          "\n"
          "WAKTU adalah waktu setempat ISO 8601, misalnya 2026-03-07T05:50:00.\n";
 }
@@ -380,6 +382,8 @@ int run(const QStringList& args) {
         status = cities(rest);
     else if (command == u"hijri")
         status = hijri(rest);
+    else if (command == u"autostart")
+        status = autostart(rest);
     else
         status = fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora help)").arg(command));
     out().flush();

@@ -18,8 +18,13 @@
 #include "shell/menu_bar_controller.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -34,11 +39,21 @@ using namespace std::chrono_literals;
 
 /// What a second start waits for the first copy's answer before it gives up and exits all the same.
 constexpr auto kActivateLimit = 2s;
+/// At login the panel may come up after the app; `--hidden` waits this long for it before showing the window.
+constexpr auto kTrayHostGrace = 5s;
+constexpr auto kTrayHostPoll = 250ms;
 
 void showAndRaise(QWidget& window) {
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+/// Something can show the tray item: a StatusNotifierItem host, or an X11 system tray for the fallback.
+bool trayHostAvailable() {
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    if (bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value()) return true;
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 /// Everything the running app is made of, built once.
@@ -82,8 +97,14 @@ public:
         return ok;
     }
 
-    void start() {
-        showWindow();
+    /// `hidden`: started at login; the window waits for the tray unless nothing could ever show the tray.
+    void start(bool hidden) {
+        if (!hidden) {
+            showWindow();
+            qCDebug(lcApp) << "window shown at start";
+        } else {
+            waitForTrayHost(QDeadlineTimer(kTrayHostGrace));
+        }
         // The view model starts once the window is up, so the first paint never waits for a load.
         QMetaObject::invokeMethod(
             this,
@@ -95,6 +116,19 @@ public:
     }
 
 private:
+    /// Never leaves the app invisible: without a tray host by the deadline the window is shown after all.
+    void waitForTrayHost(QDeadlineTimer deadline) {
+        if (m_window.isVisible()) return; // already opened by a later start
+        if (trayHostAvailable()) {
+            qCDebug(lcApp) << "window not shown at start (--hidden); it opens from the tray";
+        } else if (deadline.hasExpired()) {
+            showWindow();
+            qCDebug(lcApp) << "window shown at start: --hidden, but there is no tray host to open it from";
+        } else {
+            QTimer::singleShot(kTrayHostPoll, this, [this, deadline] { waitForTrayHost(deadline); });
+        }
+    }
+
     void renderDashboard() {
         // A hidden window is brought up to date when it is shown again, not every second in the background.
         if (!m_window.isVisible()) return;
@@ -124,7 +158,6 @@ private:
 } // namespace
 
 int runDesktopApp(int& argc, char** argv, const QStringList& args) {
-    Q_UNUSED(args);
     SingleInstanceLock lock(dataFolder());
     if (!lock.acquire()) {
         // A second copy never builds a window, a tray item or a view model: it wakes the first and leaves,
@@ -147,7 +180,7 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
         QApplication::setWindowIcon(QIcon(*icon));
     DesktopApp desktop(std::move(config));
     desktop.listen();
-    desktop.start();
+    desktop.start(args.contains(QStringLiteral("--hidden")));
     return app.exec();
 }
 

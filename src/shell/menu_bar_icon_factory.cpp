@@ -25,14 +25,12 @@ QPainterPath triangle(QPointF a, QPointF b, QPointF c) {
 
 } // namespace
 
-QImage mosqueDome(int pixelSize) {
-    QImage image(pixelSize, pixelSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
+void paintMosqueDome(QPainter& p, qreal size) {
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
     // The geometry is in points with the origin at the lower left; flip and scale once.
-    p.translate(0, pixelSize);
-    p.scale(pixelSize / 18.0, -pixelSize / 18.0);
+    p.translate(0, size);
+    p.scale(size / 18.0, -size / 18.0);
     p.setPen(Qt::NoPen);
     p.setBrush(crimson);
 
@@ -53,6 +51,14 @@ QImage mosqueDome(int pixelSize) {
     p.drawPath(roundedRect(13.5, 3.0, 2.2, 9.2, 0.8));
     p.drawPath(triangle({2.0, 12.2}, {4.9, 12.2}, {3.45, 14.1}));
     p.drawPath(triangle({13.1, 12.2}, {16.0, 12.2}, {14.55, 14.1}));
+    p.restore();
+}
+
+QImage mosqueDome(int pixelSize) {
+    QImage image(pixelSize, pixelSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    paintMosqueDome(p, pixelSize);
     return image;
 }
 

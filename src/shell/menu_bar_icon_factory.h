@@ -5,7 +5,12 @@
 
 #include <optional>
 
+class QPainter;
+
 namespace lumora::MenuBarIconFactory {
+
+/// Draws the crimson mosque into the square (0, 0, `size`, `size`) of `painter` (raster or vector).
+void paintMosqueDome(QPainter& painter, qreal size);
 
 /// The crimson mosque icon, drawn from its 18 x 18 point geometry at `pixelSize` x `pixelSize` pixels.
 QImage mosqueDome(int pixelSize);

@@ -10,6 +10,8 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -180,6 +182,47 @@ TEST_F(DesktopApp, TrayItemRegistersAndItsExitEndsTheApp) {
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     QDBusConnection::disconnectFromBus("test-panel");
+}
+
+TEST_F(DesktopApp, HiddenStartLeavesTheWindowToTheTrayOnlyWhenATrayHostExists) {
+    // This test process plays the panel: owning the watcher's name on the private bus is what the app looks
+    // for. Xvfb has no X11 system tray, so without the name there is no host at all.
+    struct Case {
+        QStringList args;
+        bool trayHost;
+        const char* logLine;
+        bool shown;
+    };
+    const Case cases[] = {
+        {{}, true, "window shown at start", true},
+        {{"--hidden"}, true, "window not shown at start (--hidden)", false},
+        {{"app", "--hidden"}, true, "window not shown at start (--hidden)", false},
+        {{"--hidden"}, false, "window shown at start: --hidden, but there is no tray host", true},
+    };
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.isConnected());
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString() + (c.trayHost ? " with a tray host" : " without one"));
+        if (c.trayHost)
+            ASSERT_TRUE(bus.registerService(watcher));
+        else
+            bus.unregisterService(watcher);
+        m_firstErr.clear();
+        start(first, c.args);
+        ASSERT_TRUE(listening(first)) << m_firstErr.toStdString();
+        EXPECT_TRUE(waitFor([&] { return firstErr(first).contains(c.logLine); })) << m_firstErr.toStdString();
+        EXPECT_EQ(m_firstErr.contains("window shown"), c.shown) << m_firstErr.toStdString();
+        // The start sequence runs all the same, hidden or not.
+        EXPECT_TRUE(waitFor([] {
+            return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") +
+                                     "/LumoraMac/widget-snapshot.json");
+        }));
+        first.terminate();
+        ASSERT_TRUE(first.waitForFinished(10'000));
+        QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json");
+    }
+    bus.unregisterService(watcher);
 }
 
 } // namespace

@@ -1,0 +1,70 @@
+#include "places/autostart.h"
+
+#include "places/storage.h"
+
+#include <QFileInfo>
+#include <QList>
+#include <QStandardPaths>
+
+namespace lumora {
+
+namespace {
+
+constexpr char kEntryName[] = "lumora.desktop";
+
+/// The value of `key` in the [Desktop Entry] group; empty when absent.
+QByteArray desktopEntryValue(const QByteArray& text, const QByteArray& key) {
+    bool inMainGroup = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[')) {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup || line.startsWith('#')) continue;
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0 && line.left(eq).trimmed() == key) return line.mid(eq + 1).trimmed();
+    }
+    return {};
+}
+
+} // namespace
+
+Autostart::Autostart()
+    : Autostart(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                QStringLiteral("/autostart")) {}
+
+Autostart::Autostart(const QString& autostartFolder)
+    : m_path(autostartFolder + u'/' + QLatin1String(kEntryName)) {}
+
+bool Autostart::isEnabled() const {
+    const auto text = storage::readFile(m_path);
+    if (!text) return false;
+    // Desktops switch an entry off in place rather than deleting it; such an entry does not start anything.
+    return desktopEntryValue(*text, "Hidden") != "true" &&
+           desktopEntryValue(*text, "X-GNOME-Autostart-enabled") != "false";
+}
+
+bool Autostart::enable() const {
+    storage::ensureFolder(QFileInfo(m_path).absolutePath());
+    return storage::writeFileAtomically(m_path, entryText());
+}
+
+bool Autostart::disable() const {
+    storage::removeFile(m_path);
+    return !QFileInfo::exists(m_path);
+}
+
+QByteArray Autostart::entryText() {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Lumora\n"
+           "Comment=Jadwal sholat hari ini dan hitung mundur ke waktu sholat berikutnya\n"
+           "Exec=lumora --hidden\n"
+           "TryExec=lumora\n"
+           "Icon=lumora\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+} // namespace lumora
