@@ -6,12 +6,12 @@
 #include "core/app_config.h"
 #include "core/app_services.h"
 #include "core/app_view_model.h"
+#include "core/notification_center.h"
 #include "core/single_instance_lock.h"
 #include "model/dashboard_model.h"
 #include "model/data_folder.h"
 #include "places/storage.h"
 #include "platform/resource_locator.h"
-#include "core/notification_center.h"
 #include "platform/system_events.h"
 #include "shell/dashboard_view.h"
 #include "shell/main_window.h"
@@ -175,8 +175,8 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
     // Closing the window leaves the app in the tray; only "Exit" or a signal ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     AppConfig config = AppConfig::resolve();
-    if (const auto icon = ResourceLocator(config.resourceFolders).path(QStringLiteral("vesk_sholat_v2"),
-                                                                        QStringLiteral("png")))
+    if (const auto icon = ResourceLocator(config.resourceFolders)
+                              .path(QStringLiteral("vesk_sholat_v2"), QStringLiteral("png")))
         QApplication::setWindowIcon(QIcon(*icon));
     DesktopApp desktop(std::move(config));
     desktop.listen();

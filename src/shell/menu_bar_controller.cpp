@@ -3,6 +3,7 @@
 #include "core/app_view_model.h"
 #include "model/tray_presentation.h"
 #include "shell/tray_item.h"
+#include "shell/tray_menu.h"
 
 namespace lumora {
 
@@ -21,6 +22,18 @@ void MenuBarController::attach(AppViewModel& viewModel, std::function<void()> re
         m_statusItem = std::make_unique<TrayItem>(m_bus);
         connect(m_statusItem.get(), &TrayItem::openRequested, this, &MenuBarController::openAppRequested);
         connect(m_statusItem.get(), &TrayItem::exitRequested, this, &MenuBarController::exitAppRequested);
+        TrayMenu* menu = m_statusItem->menu();
+        m_autostartEntry = menu->addCheckItem(
+            QStringLiteral("Mulai saat login"), m_autostart.isEnabled(),
+            [this, menu] {
+                // The file decides, not the click: a write that failed leaves the mark as it was.
+                if (m_autostart.isEnabled())
+                    m_autostart.disable();
+                else
+                    m_autostart.enable();
+                menu->setChecked(m_autostartEntry, m_autostart.isEnabled());
+            },
+            m_statusItem->exitEntry());
     }
     for (const auto& c : m_subscriptions)
         disconnect(c);

@@ -6,6 +6,8 @@
 #include "model/instant.h"
 #endif
 
+#include "places/autostart.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
@@ -42,6 +44,8 @@ public:
     int watchdogTicks() const { return m_watchdogTicks; }
     /// None before the first attach.
     TrayItem* statusItem() const { return m_statusItem.get(); }
+    /// The menu's "Mulai saat login" check item, which writes or removes the start-at-login entry.
+    int autostartEntry() const { return m_autostartEntry; }
 
 Q_SIGNALS:
     /// "lumora" in the menu, or a click on the item.
@@ -60,6 +64,8 @@ private:
     QList<QMetaObject::Connection> m_subscriptions;
     QTimer m_watchdog;
     int m_watchdogTicks = 0;
+    Autostart m_autostart;
+    int m_autostartEntry = 0;
 };
 
 } // namespace lumora

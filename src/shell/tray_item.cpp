@@ -36,7 +36,7 @@ TrayItem::TrayItem(QDBusConnection bus, QObject* parent)
     m_menu->setEnabled(m_timeEntry, false);
     m_menu->addSeparator();
     m_menu->addItem(QStringLiteral("lumora"), [this] { Q_EMIT openRequested(); });
-    m_menu->addItem(
+    m_exitEntry = m_menu->addItem(
         QStringLiteral("Exit"), [this] { Q_EMIT exitRequested(); }, QStringLiteral("q"));
 
     const QString watcher = QString::fromLatin1(StatusNotifierItem::watcherService);

@@ -43,6 +43,8 @@ public:
     Backend backend() const { return m_backend; }
     /// The menu, for entries added later (a check item, say).
     TrayMenu* menu() const { return m_menu; }
+    /// The id of "Exit", the last entry, so later entries can go before it.
+    int exitEntry() const { return m_exitEntry; }
     StatusNotifierItem* statusNotifierItem() const { return m_sni; }
     /// The label as the host gets it: the title, or its blank stand-in in the dark half of a blink.
     QString shownLabel() const;
@@ -62,6 +64,7 @@ private:
     QDBusConnection m_bus;
     TrayMenu* m_menu = nullptr;
     int m_timeEntry = 0;
+    int m_exitEntry = 0;
     Backend m_backend = Backend::none;
     StatusNotifierItem* m_sni = nullptr;
     QSystemTrayIcon* m_systemTray = nullptr;

@@ -2,11 +2,14 @@
 
 namespace lumora {
 
-int TrayMenu::append(TrayMenuEntry entry) {
+int TrayMenu::append(TrayMenuEntry entry, int beforeId) {
     entry.id = m_nextId++;
-    m_entries.append(std::move(entry));
+    const int id = entry.id;
+    auto at = std::find_if(m_entries.begin(), m_entries.end(),
+                           [&](const TrayMenuEntry& e) { return e.id == beforeId; });
+    m_entries.insert(at, std::move(entry));
     Q_EMIT layoutChanged();
-    return m_entries.last().id;
+    return id;
 }
 
 int TrayMenu::addItem(const QString& label, std::function<void()> action, const QString& shortcutKey) {
@@ -23,13 +26,13 @@ int TrayMenu::addSeparator() {
     return append(std::move(entry));
 }
 
-int TrayMenu::addCheckItem(const QString& label, bool checked, std::function<void()> action) {
+int TrayMenu::addCheckItem(const QString& label, bool checked, std::function<void()> action, int beforeId) {
     TrayMenuEntry entry;
     entry.kind = TrayMenuEntry::Kind::checkmark;
     entry.label = label;
     entry.checked = checked;
     entry.action = std::move(action);
-    return append(std::move(entry));
+    return append(std::move(entry), beforeId);
 }
 
 TrayMenuEntry* TrayMenu::find(int id) {

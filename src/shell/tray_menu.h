@@ -29,8 +29,9 @@ public:
 
     int addItem(const QString& label, std::function<void()> action = {}, const QString& shortcutKey = {});
     int addSeparator();
-    /// A toggle with a checkmark; choosing it flips the state before `action` runs.
-    int addCheckItem(const QString& label, bool checked, std::function<void()> action = {});
+    /// A toggle with a checkmark; choosing it flips the state before `action` runs. It goes before the entry
+    /// `beforeId`, or last when there is none.
+    int addCheckItem(const QString& label, bool checked, std::function<void()> action = {}, int beforeId = 0);
 
     void setLabel(int id, const QString& label);
     void setEnabled(int id, bool enabled);
@@ -50,7 +51,7 @@ Q_SIGNALS:
     void entryChanged(int id);
 
 private:
-    int append(TrayMenuEntry entry);
+    int append(TrayMenuEntry entry, int beforeId = 0);
     TrayMenuEntry* find(int id);
 
     QList<TrayMenuEntry> m_entries;

@@ -8,10 +8,10 @@
 
 #include <QCoreApplication>
 #include <QDBusArgument>
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,9 @@
 #include "core/app_view_model.h"
 #include "model/date_helpers.h"
 #include "model/tray_presentation.h"
+#include "places/autostart.h"
 #include "shell/tray_item.h"
+#include "shell/tray_menu.h"
 #include "support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -71,4 +73,24 @@ TEST_F(MenuBar, TheItemShowsThePresentersTitleAndFollowsTheClock) {
     clock.advance(600);
     vm.handleMinuteTick();
     EXPECT_EQ(controller.statusItem()->shownLabel(), expected());
+}
+
+TEST_F(MenuBar, StartAtLoginIsACheckItemBeforeExitThatFollowsTheEntryFile) {
+    controller.attach(vm, [] {});
+    TrayMenu* menu = controller.statusItem()->menu();
+    QStringList labels;
+    for (const TrayMenuEntry& e : menu->entries())
+        labels << e.label;
+    EXPECT_EQ(labels.mid(2), (QStringList{"lumora", "Mulai saat login", "Exit"}));
+
+    const Autostart autostart;
+    const int id = controller.autostartEntry();
+    ASSERT_FALSE(autostart.isEnabled());
+    EXPECT_FALSE(menu->entry(id)->checked);
+    ASSERT_TRUE(menu->trigger(id));
+    EXPECT_TRUE(autostart.isEnabled());
+    EXPECT_TRUE(menu->entry(id)->checked);
+    ASSERT_TRUE(menu->trigger(id));
+    EXPECT_FALSE(autostart.isEnabled());
+    EXPECT_FALSE(menu->entry(id)->checked);
 }
