@@ -1,5 +1,7 @@
 #include "hijri_calendar.h"
 
+#include "astro_math.h"
+
 #include "lunar_position.h"
 #include "solar_position.h"
 
@@ -10,9 +12,10 @@ namespace lumora::hisab {
 
 namespace {
 
+using namespace astro;
+
 namespace chr = std::chrono;
 
-constexpr double kRad = 3.14159265358979323846 / 180.0;
 /// The Sun's centre at sunset: semidiameter 16' and refraction 34' below a sea horizon.
 constexpr double kSunsetAltitude = -50.0 / 60.0;
 constexpr double kHourAngleDegreesPerSecond = 360.0 / 86400.0;

@@ -1,5 +1,7 @@
 #include "hisab.h"
 
+#include "astro_math.h"
+
 #include "hisab/hisab_log.h"
 
 #include "solar_position.h"
@@ -13,7 +15,8 @@ namespace lumora::hisab {
 
 namespace {
 
-constexpr double kRad = 3.14159265358979323846 / 180.0;
+using namespace astro;
+
 /// How fast the Sun's hour angle grows: one turn per mean solar day.
 constexpr double kHourAngleDegreesPerSecond = 360.0 / 86400.0;
 /// Iterations stop once a step is below this; a tenth of a second is far inside a minute's rounding.

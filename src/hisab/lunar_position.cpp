@@ -1,5 +1,7 @@
 #include "lunar_position.h"
 
+#include "astro_math.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,15 +9,9 @@ namespace lumora::hisab {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kRad = kPi / 180.0;
-constexpr double kJ2000 = 2451545.0;
-constexpr double kEarthRadiusKm = 6378.14;
+using namespace astro;
 
-double normalized(double degrees) {
-    const double d = std::fmod(degrees, 360.0);
-    return d < 0 ? d + 360.0 : d;
-}
+constexpr double kEarthRadiusKm = 6378.14;
 
 // Multiples of D, M, M', F and the coefficients: longitude in 1e-6 degree (sine), distance in metres
 // (cosine). Meeus table 47.A.

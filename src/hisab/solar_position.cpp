@@ -1,5 +1,7 @@
 #include "solar_position.h"
 
+#include "astro_math.h"
+
 #include <cmath>
 #include <cstddef>
 
@@ -7,16 +9,10 @@ namespace lumora::hisab {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kRad = kPi / 180.0;
+using namespace astro;
+
 /// Julian day of 2001-01-01 00:00 UTC, the origin of `Instant`.
 constexpr double kJulianDayOfInstantZero = 2451910.5;
-constexpr double kJ2000 = 2451545.0;
-
-double normalized(double degrees) {
-    const double d = std::fmod(degrees, 360.0);
-    return d < 0 ? d + 360.0 : d;
-}
 
 struct Term {
     double a, b, c;

@@ -6,23 +6,7 @@
 namespace lumora {
 
 QString widgetTitle(PrayerName name) {
-    switch (name) {
-    case PrayerName::subuh:
-        return QStringLiteral("SUBUH");
-    case PrayerName::syuruq:
-        return QStringLiteral("SYURUQ");
-    case PrayerName::dhuha:
-        return QStringLiteral("DHUHA / ISYROQ");
-    case PrayerName::dhuhur:
-        return QStringLiteral("DHUHUR");
-    case PrayerName::ashar:
-        return QStringLiteral("ASHAR");
-    case PrayerName::maghrib:
-        return QStringLiteral("MAGHRIB");
-    case PrayerName::isya:
-        return QStringLiteral("ISYA");
-    }
-    return QStringLiteral("SUBUH");
+    return displayName(name);
 }
 
 WidgetViewModel WidgetViewModel::make(Instant date, const QString& cityName,
