@@ -18,8 +18,12 @@ namespace {
 /// How often a follow loop without a schedule looks again (the app's watchdog refreshes as often).
 constexpr double kRetrySeconds = 300;
 
+/// Past each boundary by this much: some rules (the last minute before a prayer) flip only once it has
+/// passed.
+constexpr double kPastBoundarySeconds = 0.01;
+
 std::chrono::milliseconds untilNext(Instant now, double period) {
-    const double rest = (std::floor(now.seconds / period) + 1) * period - now.seconds;
+    const double rest = (std::floor(now.seconds / period) + 1) * period - now.seconds + kPastBoundarySeconds;
     return std::chrono::milliseconds(std::max<long long>(1, std::llround(rest * 1000)));
 }
 
