@@ -2,7 +2,35 @@
 
 #include "model/date_helpers.h"
 
+#include <QJsonDocument>
+
+#include <cstdio>
+
 namespace lumora::cli {
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+
+QTextStream& err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+int fail(const QString& message, int status) {
+    err() << "lumora: " << message << Qt::endl;
+    return status;
+}
+
+void printJson(const QJsonValue& value) {
+    const QByteArray bytes = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
+                             : value.isObject()
+                                 ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented)
+                                 : (value.isNull() ? QByteArray("null\n") : QByteArray());
+    out() << QString::fromUtf8(bytes);
+    out().flush();
+}
 
 QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
     QJsonObject o{{QStringLiteral("prayer"), rawValue(display.prayer)},

@@ -1,18 +1,30 @@
 #pragma once
 
+#include "core/notification_center.h"
 #include "model/app_state.h"
 #include "model/local_iso.h"
 #include "model/prayer_display.h"
-#include "core/notification_center.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QTextStream>
 
 #include <optional>
 
 namespace lumora::cli {
+
+/// Usage errors (unknown options, bad values) end the program with this status.
+inline constexpr int kUsageError = 2;
+
+/// The program's standard output and error, shared by every subcommand so their output keeps its order.
+QTextStream& out();
+QTextStream& err();
+/// Prints "lumora: " and `message` as one line on stderr and returns `status`.
+int fail(const QString& message, int status = kUsageError);
+/// Prints an object or array indented, `null` for a null value.
+void printJson(const QJsonValue& value);
 
 /// {"prayer", "dateTime", "mode", "countdownTarget"?, "phase", "secondaryText"} at `now`.
 QJsonObject displayJson(const PrayerDisplayState& display, Instant now);

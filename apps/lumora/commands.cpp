@@ -2,181 +2,38 @@
 
 #include "autostart_command.h"
 #include "cli_output.h"
+#include "cli_session.h"
 #include "hijri_command.h"
+#include "status_commands.h"
 
 #include "core/app_services.h"
 #include "core/prayer_notifications.h"
 #include "model/date_helpers.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <qcoro/qcorotask.h>
-#include <qcoro/qcorotimer.h>
 
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdio>
-
-#include <memory>
 
 namespace lumora::cli {
 
 namespace {
 
-constexpr int kUsageError = 2;
-
-QTextStream& out() {
-    static QTextStream s(stdout);
-    return s;
-}
-QTextStream& err() {
-    static QTextStream s(stderr);
-    return s;
-}
-
-int fail(const QString& message, int status = kUsageError) {
-    err() << "lumora: " << message << Qt::endl;
-    return status;
-}
-
-void printJson(const QJsonValue& value) {
-    const QByteArray bytes = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Indented)
-                             : value.isObject()
-                                 ? QJsonDocument(value.toObject()).toJson(QJsonDocument::Indented)
-                                 : (value.isNull() ? QByteArray("null\n") : QByteArray());
-    out() << QString::fromUtf8(bytes);
-    out().flush();
-}
-
-/// Flags and positionals of one subcommand.
-struct Options {
-    bool json = false;
-    bool watch = false;
-    std::optional<QString> at;
-    std::optional<QString> city;
-    std::optional<QString> month;
-    std::optional<QString> source;
-    QStringList positionals;
-    QString error;
-};
-
-Options parseOptions(const QStringList& args, const QStringList& valued, bool watchable = false) {
-    Options o;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == u"--json") {
-            o.json = true;
-        } else if (watchable && a == u"--watch") {
-            o.watch = true;
-        } else if (a.startsWith(u"--")) {
-            const QString name = a.mid(2);
-            if (!valued.contains(name)) {
-                o.error = QStringLiteral("pilihan tidak dikenal: %1").arg(a);
-                return o;
-            }
-            if (i + 1 >= args.size()) {
-                o.error = QStringLiteral("%1 memerlukan nilai").arg(a);
-                return o;
-            }
-            const QString value = args[++i];
-            if (name == u"at")
-                o.at = value;
-            else if (name == u"city")
-                o.city = value;
-            else if (name == u"month")
-                o.month = value;
-            else if (name == u"source")
-                o.source = value;
-        } else {
-            o.positionals << a;
-        }
-    }
-    return o;
-}
-
-/// Everything a subcommand needs: the app's services over the real data folder, settings and network, and
-/// the clock `--at` replaces.
-class Session {
-public:
-    explicit Session(Instant clockStart, bool manual)
-        : m_start(clockStart), m_manual(clockStart),
-          m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
-          m_services(AppConfig::resolve(), m_clock) {}
-
-    const Clock& clock() const { return m_clock; }
-    /// With `--at`, time runs on from the given moment; otherwise this is the system clock.
-    Instant advance(double elapsedSeconds) {
-        if (&m_clock == &m_manual) m_manual.set(m_start + elapsedSeconds);
-        return m_clock.now();
-    }
-    CityCatalog& catalog() { return m_services.catalog(); }
-    PrayerRepository& repository() { return m_services.repository(); }
-    /// The location the app would use now, without asking the positioning source.
-    GeoPoint location() const { return m_services.location(); }
-
-private:
-    Instant m_start;
-    ManualClock m_manual;
-    const Clock& m_clock;
-    AppServices m_services;
-};
-
-std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
-    if (!o.at) return std::make_unique<Session>(Instant{}, false);
-    const auto at = parseLocalIso(*o.at);
-    if (!at) {
-        *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*o.at);
-        return nullptr;
-    }
-    return std::make_unique<Session>(*at, true);
-}
-
-/// The session of a subcommand that takes options only; none (and `*status` set) after a usage error.
-std::unique_ptr<Session> sessionWithoutArguments(const Options& o, int* status) {
-    QString error = o.error;
-    if (error.isEmpty() && !o.positionals.isEmpty())
-        error = QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first());
-    std::unique_ptr<Session> session;
-    if (error.isEmpty()) session = makeSession(o, &error);
-    if (!session) *status = fail(error);
-    return session;
-}
-
-/// The state `today` and `reminders` show: a full load at the app's current location.
-struct LoadedState {
-    AppState state;
-    Instant now;
-};
-
-LoadedState loadTodayState(Session& session) {
-    AppState state = QCoro::waitFor(session.repository().loadState(session.location()));
-    return LoadedState{std::move(state), session.clock().now()};
-}
-
-int statusFor(const AppState& state) {
-    return state.todayDay || state.tomorrowDay ? 0 : 1;
-}
-
 /// Redraws the countdown line every second until interrupted, reloading the schedule when the day changes.
 QCoro::Task<int> watchToday(Session& session) {
     const bool terminal = isatty(fileno(stdout));
-    QElapsedTimer elapsed;
-    elapsed.start();
-    LoadedState loaded = loadTodayState(session);
-    // The featured prayer moves during the day, so only the live line names it.
-    out() << todayText(loaded.state, std::nullopt, loaded.now, false) << '\n';
-    QString dayKey = DateHelpers::dateFormatter().format(loaded.now);
     QString shown;
-    for (;;) {
-        const Instant now = session.advance(static_cast<double>(elapsed.elapsed()) / 1000.0);
-        if (const QString key = DateHelpers::dateFormatter().format(now); key != dayKey) {
-            dayKey = key;
-            loaded = loadTodayState(session);
+    co_await followDay(session, [&](const LoadedState& loaded, Instant now, FollowEvent event) {
+        // The featured prayer moves during the day, so only the live line names it.
+        if (event == FollowEvent::started) {
+            out() << todayText(loaded.state, std::nullopt, now, false) << '\n';
+        } else if (event == FollowEvent::reloaded) {
             if (terminal) out() << "\r\033[K";
             out() << '\n' << todayText(loaded.state, std::nullopt, now, false) << '\n';
             shown.clear();
@@ -193,13 +50,13 @@ QCoro::Task<int> watchToday(Session& session) {
             out().flush();
             shown = line;
         }
-        const double fraction = now.seconds - std::floor(now.seconds);
-        co_await QCoro::sleepFor(std::chrono::milliseconds(1000 - static_cast<int>(fraction * 1000)));
-    }
+        return untilNextSecond(now);
+    });
+    co_return 0;
 }
 
 int today(const QStringList& args) {
-    const Options o = parseOptions(args, {QStringLiteral("at")}, true);
+    const Options o = parseOptions(args, {QStringLiteral("at")}, {QStringLiteral("watch")});
     if (o.watch && o.json) return fail(QStringLiteral("--watch tidak dapat dipakai bersama --json"));
     int status = 0;
     auto session = sessionWithoutArguments(o, &status);
@@ -348,6 +205,13 @@ void printUsage(QTextStream& s) {
          "                                       jadwal hari ini dan hitung mundur (--watch: terus "
          "diperbarui)\n"
          "  reminders [--json] [--at WAKTU]      pengingat yang akan dijadwalkan, dengan waktunya\n"
+         "  status [--json | --waybar] [--follow] [--at WAKTU]\n"
+         "                                       judul ikon baki (--follow: satu baris setiap kali berubah;\n"
+         "                                       --waybar: JSON untuk waybar)\n"
+         "  dashboard [--json] [--at WAKTU] [--loading]\n"
+         "                                       isi jendela utama\n"
+         "  screenshot FILE.png [--at WAKTU] [--size LxT] [--scale N] [--loading]\n"
+         "                                       gambar jendela utama (bawaan 731x500, skala 1)\n"
          "  month [KOTA] [YYYY-MM] [--json] [--at WAKTU] [--source SUMBER]\n"
          "                                       jadwal satu bulan; SUMBER: auto (bawaan), cache,\n"
          "                                       service atau hisab\n"
@@ -374,6 +238,12 @@ int run(const QStringList& args) {
         status = today(rest);
     else if (command == u"reminders")
         status = reminders(rest);
+    else if (command == u"status")
+        status = cli::status(rest);
+    else if (command == u"dashboard")
+        status = dashboard(rest);
+    else if (command == u"screenshot")
+        status = screenshot(rest);
     else if (command == u"month")
         status = month(rest);
     else if (command == u"parse")

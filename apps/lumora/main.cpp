@@ -1,7 +1,9 @@
 #include "commands.h"
 #include "desktop_app.h"
+#include "status_commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace {
 
@@ -10,6 +12,12 @@ bool startsDesktopApp(int argc, char** argv) {
     if (argc < 2) return true;
     const QByteArray first(argv[1]);
     return first == "app" || first == "--hidden";
+}
+
+int runCommandLine(QCoreApplication& app) {
+    QCoreApplication::setOrganizationName(QStringLiteral("lumora"));
+    QCoreApplication::setApplicationName(QStringLiteral("lumora"));
+    return lumora::cli::run(app.arguments().mid(1));
 }
 
 } // namespace
@@ -21,8 +29,12 @@ int main(int argc, char** argv) {
             args << QString::fromLocal8Bit(argv[i]);
         return lumora::runDesktopApp(argc, argv, args);
     }
+    if (lumora::cli::drawsPictures(argv[1])) {
+        // Painting needs the fonts and a paint engine but no display: draw offscreen unless told otherwise.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        return runCommandLine(app);
+    }
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("lumora"));
-    QCoreApplication::setApplicationName(QStringLiteral("lumora"));
-    return lumora::cli::run(app.arguments().mid(1));
+    return runCommandLine(app);
 }

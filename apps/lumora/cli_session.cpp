@@ -1,0 +1,103 @@
+#include "cli_session.h"
+
+#include "cli_output.h"
+
+#include "model/date_helpers.h"
+#include "model/local_iso.h"
+
+#include <QElapsedTimer>
+
+#include <qcoro/qcorotimer.h>
+
+#include <cmath>
+
+namespace lumora::cli {
+
+namespace {
+
+/// How often a follow loop without a schedule looks again (the app's watchdog refreshes as often).
+constexpr double kRetrySeconds = 300;
+
+/// Past each boundary by this much: some rules (the last minute before a prayer) flip only once it has
+/// passed.
+constexpr double kPastBoundarySeconds = 0.01;
+
+std::chrono::milliseconds untilNext(Instant now, double period) {
+    const double rest = (std::floor(now.seconds / period) + 1) * period - now.seconds + kPastBoundarySeconds;
+    return std::chrono::milliseconds(std::max<long long>(1, std::llround(rest * 1000)));
+}
+
+} // namespace
+
+Session::Session(Instant clockStart, bool manual)
+    : m_start(clockStart), m_manual(clockStart),
+      m_clock(manual ? static_cast<const Clock&>(m_manual) : SystemClock::instance()),
+      m_services(AppConfig::resolve(), m_clock) {}
+
+Instant Session::advance(double elapsedSeconds) {
+    if (&m_clock == &m_manual) m_manual.set(m_start + elapsedSeconds);
+    return m_clock.now();
+}
+
+std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
+    if (!o.at) return std::make_unique<Session>(Instant{}, false);
+    const auto at = parseLocalIso(*o.at);
+    if (!at) {
+        *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*o.at);
+        return nullptr;
+    }
+    return std::make_unique<Session>(*at, true);
+}
+
+std::unique_ptr<Session> sessionWithoutArguments(const Options& o, int* status) {
+    QString error = o.error;
+    if (error.isEmpty() && !o.positionals.isEmpty())
+        error = QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first());
+    std::unique_ptr<Session> session;
+    if (error.isEmpty()) session = makeSession(o, &error);
+    if (!session) *status = fail(error);
+    return session;
+}
+
+LoadedState loadTodayState(Session& session) {
+    AppState state = QCoro::waitFor(session.repository().loadState(session.location()));
+    return LoadedState{std::move(state), session.clock().now()};
+}
+
+int statusFor(const AppState& state) {
+    return state.todayDay || state.tomorrowDay ? 0 : 1;
+}
+
+QCoro::Task<> followDay(Session& session, FollowStep step) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    LoadedState loaded = loadTodayState(session);
+    QString dayKey = DateHelpers::dateFormatter().format(loaded.now);
+    FollowEvent event = FollowEvent::started;
+    for (;;) {
+        const Instant now = session.advance(static_cast<double>(elapsed.elapsed()) / 1000.0);
+        const QString key = DateHelpers::dateFormatter().format(now);
+        const bool newDay = key != dayKey;
+        const bool listed = statusFor(loaded.state) == 0;
+        if (newDay || (!listed && now - loaded.now >= kRetrySeconds)) {
+            dayKey = key;
+            LoadedState fresh = loadTodayState(session);
+            // A retry that found nothing new is no news to show.
+            if (newDay || !(fresh.state == loaded.state)) event = FollowEvent::reloaded;
+            loaded = std::move(fresh);
+        }
+        const std::chrono::milliseconds wait = step(loaded, now, event);
+        event = FollowEvent::tick;
+        co_await QCoro::sleepFor(wait);
+    }
+}
+
+std::chrono::milliseconds untilNextSecond(Instant now) {
+    return untilNext(now, 1);
+}
+
+std::chrono::milliseconds untilNextMinute(Instant now) {
+    return untilNext(now, 60);
+}
+
+} // namespace lumora::cli
