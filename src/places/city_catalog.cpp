@@ -22,7 +22,8 @@ using namespace std::chrono_literals;
 
 // A city page is tens of kilobytes; anything near this is not the page we want to hold in memory.
 constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
-// What the system's URL loader waits by default before giving up on a silent server.
+// What the system's URL loader waits by default before giving up on a silent server; also the most the whole
+// page may take, so a service trickling bytes cannot hold the catalogue for ever.
 constexpr auto kPageTimeout = 60s;
 
 // \s in these patterns means any Unicode white space, as in the names the service writes.
@@ -159,7 +160,8 @@ QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
     url.setFragment(QString());
 
     // No headers of our own: the page is asked for exactly as a plain client would.
-    const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes});
+    const auto response =
+        co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes, kPageTimeout});
     if (!response) co_return R::fail(response.error());
     co_return parseCatalogPage(response->body);
 }

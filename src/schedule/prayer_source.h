@@ -34,14 +34,18 @@ std::optional<QString> parsePrayerTime(const PrayerRow& row, const QString& key)
 /// table).
 class PrayerSource {
 public:
+    /// The longest silence a request may meet, and the longest it may take in all.
     static constexpr std::chrono::milliseconds kRequestTimeout{20'000};
+    static constexpr std::chrono::milliseconds kRequestDeadline{60'000};
     static constexpr qint64 kMaxBodyBytes = 4 * 1024 * 1024;
     static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
     static constexpr const char* kDefaultUserAgent = "Mozilla/5.0 (Macintosh) lumoraMac/1.0";
 
-    /// `network` and the source itself must outlive every load they start; the time-out is per request.
+    /// `network` and the source itself must outlive every load they start; the time-out and the deadline are
+    /// per request.
     PrayerSource(QNetworkAccessManager& network, QString userAgent,
-                 std::chrono::milliseconds requestTimeout = kRequestTimeout);
+                 std::chrono::milliseconds requestTimeout = kRequestTimeout,
+                 std::chrono::milliseconds requestDeadline = kRequestDeadline);
 
     /// Sent as "User-Agent".
     QString userAgent;
@@ -78,6 +82,7 @@ private:
 
     QNetworkAccessManager* m_network;
     std::chrono::milliseconds m_requestTimeout;
+    std::chrono::milliseconds m_requestDeadline;
 };
 
 } // namespace lumora
