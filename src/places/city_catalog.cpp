@@ -1,5 +1,6 @@
 #include "city_catalog.h"
 
+#include "places/gazetteer.h"
 #include "platform/http_client.h"
 #include "platform/service_config.h"
 
@@ -220,6 +221,10 @@ QList<CityEntry> CityCatalog::merge(const QList<CityEntry>& remote) const {
             merged.lat = f->lat;
             merged.lon = f->lon;
             merged.aliases += f->aliases;
+        } else if (const auto place = Gazetteer::builtIn().byName(r.name)) {
+            // Without coordinates the city could never be the nearest one, however close the user is.
+            merged.lat = place->location.latitude;
+            merged.lon = place->location.longitude;
         }
         merged.aliases = withoutDuplicates(std::move(merged.aliases));
         result.append(std::move(merged));
