@@ -5,6 +5,7 @@
 #include "model/icu_text.h"
 #include "model/nearest_city.h"
 #include "places/places_log.h"
+#include "places/gazetteer.h"
 #include "platform/http_client.h"
 
 #include <QHash>
@@ -25,7 +26,8 @@ using namespace std::chrono_literals;
 
 // A city page is tens of kilobytes; anything near this is not the page we want to hold in memory.
 constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
-// What the system's URL loader waits by default before giving up on a silent server.
+// What the system's URL loader waits by default before giving up on a silent server; also the most the whole
+// page may take, so a service trickling bytes cannot hold the catalogue for ever.
 constexpr auto kPageTimeout = 60s;
 
 // \s in these patterns means any Unicode white space, as in the names the service writes.
@@ -152,7 +154,7 @@ QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
     url.setFragment(QString());
 
     // No headers of our own: the page is asked for exactly as a plain client would.
-    const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes});
+    const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes, kPageTimeout});
     if (!response) {
         qCDebug(placesLog).noquote() << "GET" << url.toString() << "failed:" << response.error();
         co_return R::fail(response.error());
@@ -209,6 +211,10 @@ QList<CityEntry> CityCatalog::merge(const QList<CityEntry>& remote) const {
             merged.lat = f->lat;
             merged.lon = f->lon;
             merged.aliases += f->aliases;
+        } else if (const auto place = Gazetteer::builtIn().byName(r.name)) {
+            // Without coordinates the city could never be the nearest one, however close the user is.
+            merged.lat = place->location.latitude;
+            merged.lon = place->location.longitude;
         }
         merged.aliases = withoutDuplicates(std::move(merged.aliases));
         result.append(std::move(merged));

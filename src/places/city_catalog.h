@@ -40,7 +40,8 @@ public:
     /// The service's city page (the base URL, no query) read into entries without coordinates. Fails at once,
     /// without a request, when no base URL is configured.
     QCoro::Task<Result<QList<CityEntry>>> fetchRemoteCatalog();
-    /// The service's cities with coordinates and aliases lent by the built-in table; the table when empty.
+    /// The service's cities with coordinates and aliases lent by the built-in table (coordinates by the
+    /// gazetteer's entry of that name for a city the table lacks); the table when empty.
     QList<CityEntry> merge(const QList<CityEntry>& remote) const;
 
     /// The built-in table (21 cities), in the order that decides ties.

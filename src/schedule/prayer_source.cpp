@@ -10,9 +10,10 @@
 namespace lumora {
 
 PrayerSource::PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
-                           std::chrono::milliseconds requestTimeout)
+                           std::chrono::milliseconds requestTimeout,
+                           std::chrono::milliseconds requestDeadline)
     : userAgent(std::move(userAgent)), baseUrl(std::move(baseUrl)), m_network(&network),
-      m_requestTimeout(requestTimeout) {}
+      m_requestTimeout(requestTimeout), m_requestDeadline(requestDeadline) {}
 
 QStringList PrayerSource::monthAddresses(const QString& baseUrl, const QString& cityCode,
                                          const QString& monthKey) {
@@ -84,6 +85,7 @@ QCoro::Task<Result<QString>> PrayerSource::fetch(QString address) const {
     options.headers = {{"User-Agent", userAgent.toUtf8()}, {"Accept", kAccept}};
     options.timeout = m_requestTimeout;
     options.maxBytes = kMaxBodyBytes;
+    options.deadline = m_requestDeadline;
     const Result<HttpResponse> response = co_await httpGet(*m_network, url, options);
     if (!response) co_return Result<QString>::fail(response.error());
     // Status and headers are not looked at: an error page that holds days is as good as any. Only UTF-8 is

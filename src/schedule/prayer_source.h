@@ -52,15 +52,18 @@ struct MonthLoad {
 /// table).
 class PrayerSource {
 public:
+    /// The longest silence a request may meet, and the longest it may take in all.
     static constexpr std::chrono::milliseconds kRequestTimeout{20'000};
+    static constexpr std::chrono::milliseconds kRequestDeadline{60'000};
     static constexpr qint64 kMaxBodyBytes = 4 * 1024 * 1024;
     static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
     static constexpr const char* kDefaultUserAgent = "Mozilla/5.0 (Macintosh) lumoraMac/1.0";
 
     /// `network` and the source itself must outlive every load they start; `baseUrl` is the service's base
-    /// URL (empty: none configured); the time-out is per request.
+    /// URL (empty: none configured); the time-out and the deadline are per request.
     PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
-                 std::chrono::milliseconds requestTimeout = kRequestTimeout);
+                 std::chrono::milliseconds requestTimeout = kRequestTimeout,
+                 std::chrono::milliseconds requestDeadline = kRequestDeadline);
 
     /// Sent as "User-Agent".
     QString userAgent;
@@ -101,6 +104,7 @@ private:
 
     QNetworkAccessManager* m_network;
     std::chrono::milliseconds m_requestTimeout;
+    std::chrono::milliseconds m_requestDeadline;
 };
 
 } // namespace lumora

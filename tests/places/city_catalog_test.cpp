@@ -157,7 +157,7 @@ TEST_F(CatalogTest, MergeLendsCoordinatesAndAliasesByCodeThenName) {
     const QList<CityEntry> remote{
         city("bdg", "Kabupaten Bandung", std::nullopt, std::nullopt, {"bandung"}),
         city("xyz", "Kota Depok", std::nullopt, std::nullopt, {"depok"}),
-        city("new", "Kota Baru", std::nullopt, std::nullopt, {"baru"}),
+        city("new", "Kota Antah Berantah", std::nullopt, std::nullopt, {"antah berantah"}),
     };
     const auto merged = catalog.merge(remote);
     ASSERT_EQ(codes(merged), (QStringList{"bdg", "xyz", "new"}));
@@ -167,7 +167,38 @@ TEST_F(CatalogTest, MergeLendsCoordinatesAndAliasesByCodeThenName) {
     EXPECT_EQ(merged[0].aliases.size(), 2);
     EXPECT_EQ(merged[1].lon, 106.7942) << "joined by normalized name";
     EXPECT_EQ(asSet(merged[1].aliases), (QSet<QString>{"depok", "kota depok"}));
-    EXPECT_EQ(merged[2], remote[2]);
+    EXPECT_EQ(merged[2], remote[2]) << "known nowhere: no coordinates";
+}
+
+// A city the built-in table lacks takes the coordinates of the regency or city of that name, and nothing
+// else.
+TEST_F(CatalogTest, MergeTakesCoordinatesFromTheGazetteerForCitiesTheTableLacks) {
+    const struct {
+        const char* name;
+        GeoPoint expected; // of the gazetteer entry
+    } cases[] = {
+        {"KOTA JAYAPURA", {-2.64647, 140.77779}},
+        {"Kabupaten Jayapura", {-3.00000, 139.95000}}, // the full name first
+        {"Kab. Jayapura", {-3.00000, 139.95000}},
+        {"Jayapura", {-2.64647, 140.77779}}, // then the normalized one: the city
+        {"Kota  Ambon", {-3.70000, 128.18333}},
+        {"Tasikmalaya", {-7.35000, 108.21667}},
+    };
+    for (const auto& c : cases) {
+        const CityEntry remote =
+            city("svc1", c.name, std::nullopt, std::nullopt, CityCatalog::aliases(c.name));
+        const QList<CityEntry> merged = catalog.merge({remote});
+        ASSERT_EQ(merged.size(), 1);
+        EXPECT_EQ(merged[0].lat, c.expected.latitude) << c.name;
+        EXPECT_EQ(merged[0].lon, c.expected.longitude) << c.name;
+        EXPECT_EQ(merged[0].code, "svc1");
+        EXPECT_EQ(merged[0].name, c.name);
+        EXPECT_EQ(merged[0].aliases, remote.aliases) << "no aliases of the gazetteer's";
+    }
+
+    // A built-in city keeps the table's coordinates, even where the gazetteer's point differs.
+    EXPECT_EQ(catalog.merge({city("bdg", "Kota Bandung", std::nullopt, std::nullopt)})[0].lat, -6.9175);
+    EXPECT_EQ(catalog.merge({city("xx", "Bandung", std::nullopt, std::nullopt)})[0].lat, -6.9175);
 }
 
 TEST_F(CatalogTest, MatchingQueriesAgainstTheBuiltInTable) {
@@ -356,7 +387,7 @@ TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
         EXPECT_TRUE(byCode["bks"].aliases.contains("kota bekasi"));
         EXPECT_EQ(byCode["kbgr"].lat, -6.5944) << "joined by name";
         EXPECT_TRUE(byCode["jkt"].aliases.contains("jakarta utara"));
-        EXPECT_FALSE(byCode["tsk"].lat.has_value());
+        EXPECT_EQ(byCode["tsk"].lat, -7.35) << "placed by the gazetteer";
 
         EXPECT_EQ(caseStore.loadCatalog(), list) << "saved in the order returned";
 
@@ -371,6 +402,37 @@ TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
         EXPECT_EQ(QCoro::waitFor(caseCatalog.match("Bekasi"))->code, "bks");
         EXPECT_EQ(QCoro::waitFor(caseCatalog.nearestCity(GeoPoint{-6.6, 106.8})).code, "kbgr");
     }
+}
+
+// Before the gazetteer lent coordinates, a user in Jayapura got Makassar, 85 minutes off.
+TEST_F(RemoteCatalogTest, ServiceCitiesBeyondTheTableCanBeTheNearest) {
+    serve(200, "<select>\n"
+               "<option value=\"jkt\">DKI JAKARTA</option>\n"
+               "<option value=\"1201\">KOTA JAYAPURA</option>\n"
+               "<option value=\"1202\">KOTA AMBON</option>\n"
+               "<option value=\"1203\">KOTA MAKASSAR</option>\n"
+               "</select>");
+    const std::pair<GeoPoint, const char*> fixes[] = {
+        {{-2.5337, 140.7181}, "1201"}, // Jayapura
+        {{-2.6000, 140.6600}, "1201"}, // Abepura, still the city
+        {{-3.6954, 128.1814}, "1202"}, // Ambon
+        {{-5.1477, 119.4327}, "1203"}, {{-6.2000, 106.8000}, "jkt"},
+    };
+    for (const auto& [fix, code] : fixes)
+        EXPECT_EQ(QCoro::waitFor(catalog.nearestCity(fix)).code, code)
+            << fix.latitude << "," << fix.longitude;
+
+    // The file keeps its form: the coordinates are ordinary "lat" and "lon" of the entry.
+    const auto bytes = storage::readFile(catalogPath());
+    ASSERT_TRUE(bytes);
+    QJsonObject jayapura;
+    for (const QJsonValue& v : QJsonDocument::fromJson(*bytes).array())
+        if (v[QStringLiteral("code")] == QStringLiteral("1201")) jayapura = v.toObject();
+    EXPECT_EQ(jayapura, (QJsonObject{{"code", "1201"},
+                                     {"name", "KOTA JAYAPURA"},
+                                     {"lat", -2.64647},
+                                     {"lon", 140.77779},
+                                     {"aliases", QJsonArray{"jayapura"}}}));
 }
 
 TEST_F(RemoteCatalogTest, ExistingFileIsUsedWithoutARequest) {

@@ -51,8 +51,9 @@ LoopbackServer::Handler only(const QByteArray& formatSwitch, Reply answer, Reply
 
 class PrayerSourceFetch : public ::testing::Test {
 protected:
-    PrayerMonthCache load(const QString& code, Instant month, std::chrono::milliseconds timeout = 1s) {
-        const PrayerSource source(nam, "Lumora-Test/1.0 (Linux)", baseUrl, timeout);
+    PrayerMonthCache load(const QString& code, Instant month, std::chrono::milliseconds timeout = 1s,
+                          std::chrono::milliseconds deadline = PrayerSource::kRequestDeadline) {
+        const PrayerSource source(nam, "Lumora-Test/1.0 (Linux)", baseUrl, timeout, deadline);
         return QCoro::waitFor(source.loadMonthDetailed(code, month));
     }
     QList<QByteArray> targets() const {
@@ -175,6 +176,50 @@ TEST_F(PrayerSourceFetch, AnOversizedBodyFailsThatAttempt) {
     EXPECT_EQ(server.requests().size(), 2);
     ASSERT_EQ(month.days.size(), 31);
     EXPECT_EQ(month.days.first().slots.first().time, "04:35");
+}
+
+// Progress is reported at most every 100 ms, and a loopback service sends all 100 MB in less; the limit
+// must be checked on the bytes themselves. What went out is at most the limit plus the sockets' buffers.
+TEST_F(PrayerSourceFetch, AHugeStreamIsRefusedOnceItPassesTheLimit) {
+    constexpr qint64 kHuge = 100 * 1024 * 1024;
+    Reply endless;
+    endless.streamBytes = kHuge;
+    server.setHandler(only("&export=json", endless, reply(200, jsonMonth("2024-05", 31))));
+    EXPECT_EQ(load("jakarta", may).days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_LT(server.bodyBytesSent(), PrayerSource::kMaxBodyBytes + 16 * 1024 * 1024);
+
+    // Just at the limit is still an answer.
+    QString full = jsonMonth("2024-05", 31);
+    full.append(QString(int(PrayerSource::kMaxBodyBytes - full.toUtf8().size()), u' '));
+    server.clearRequests();
+    server.setHandler([&](const Request&) { return reply(200, full); });
+    EXPECT_EQ(load("jakarta", may).days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+// A service that sends a blank now and then never falls silent long enough for the time-out; the deadline
+// ends each request all the same (the product's is 60 s).
+TEST_F(PrayerSourceFetch, ATricklingServiceIsCutAtTheDeadline) {
+    Reply trickling;
+    trickling.trickleEvery = 20ms;
+    server.setHandler(only("&export=json", trickling, reply(200, jsonMonth("2024-05", 31))));
+    EXPECT_EQ(load("jakarta", may, 1s, 300ms).days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_GT(server.bodyBytesSent(), 0) << "the service was never silent";
+
+    server.clearRequests();
+    server.setHandler([trickling](const Request&) { return trickling; });
+    EXPECT_EQ(load("jakarta", may, 1s, 150ms), (PrayerMonthCache{"jakarta", "2024-05", {}}));
+    EXPECT_EQ(server.requests().size(), 7);
+
+    // A deadline shorter than the time-out also ends a silent request.
+    Reply silent;
+    silent.never = true;
+    server.clearRequests();
+    server.setHandler(only("&export=json", silent, reply(200, jsonMonth("2024-05", 31))));
+    EXPECT_EQ(load("jakarta", may, 60s, 200ms).days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 2);
 }
 
 // A page cut off half way still reads as a shorter month; taking it would keep a month with days missing.

@@ -7,6 +7,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
 
 namespace lumora::test {
 
@@ -21,6 +25,7 @@ struct LoopbackServer::Shared {
     Handler handler;
     QList<Request> requests;
     quint16 port = 0;
+    qint64 bodyBytesSent = 0;
 };
 
 namespace {
@@ -120,14 +125,50 @@ private:
         }
         const Reply reply = handler ? handler(request) : notFound(request);
         if (reply.never) return;
+        const bool unbounded = reply.streamBytes > 0 || reply.trickleEvery.count() > 0;
         QByteArray out =
             "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
         if (!reply.contentType.isEmpty()) out += "Content-Type: " + reply.contentType + "\r\n";
-        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        if (!unbounded) out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
         socket->write(out);
-        socket->write(reply.cutAfter >= 0 ? reply.body.left(reply.cutAfter) : reply.body);
+        if (reply.streamBytes > 0) return stream(socket, reply.streamBytes);
+        if (reply.trickleEvery.count() > 0) return trickle(socket, reply.trickleEvery);
+        const QByteArray body = reply.cutAfter >= 0 ? reply.body.left(reply.cutAfter) : reply.body;
+        socket->write(body);
+        countSent(body.size());
         socket->disconnectFromHost(); // closes once everything written has gone out
+    }
+
+    // Writes the next block only once the last one has gone out, so the count follows what the client reads
+    // (give or take the sockets' buffers) and memory stays small.
+    void stream(QTcpSocket* socket, qint64 total) {
+        auto left = std::make_shared<qint64>(total);
+        const auto next = [this, socket, left] {
+            if (socket->bytesToWrite() > 0) return;
+            if (*left <= 0) return socket->disconnectFromHost();
+            const qint64 n = std::min<qint64>(64 * 1024, *left);
+            *left -= n;
+            socket->write(QByteArray(n, ' '));
+            countSent(n);
+        };
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, next);
+        next();
+    }
+
+    void trickle(QTcpSocket* socket, std::chrono::milliseconds every) {
+        auto* timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [this, socket] {
+            if (socket->state() != QAbstractSocket::ConnectedState) return;
+            socket->write(" ");
+            countSent(1);
+        });
+        timer->start(every);
+    }
+
+    void countSent(qint64 n) {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->bodyBytesSent += n;
     }
 
     std::shared_ptr<Shared> m_shared;
@@ -163,6 +204,11 @@ quint16 LoopbackServer::port() const {
 QList<LoopbackServer::Request> LoopbackServer::requests() const {
     QMutexLocker lock(&m_shared->mutex);
     return m_shared->requests;
+}
+
+qint64 LoopbackServer::bodyBytesSent() const {
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->bodyBytesSent;
 }
 
 void LoopbackServer::clearRequests() {

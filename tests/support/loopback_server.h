@@ -4,6 +4,7 @@
 #include <QList>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -30,6 +31,12 @@ public:
         /// When 0 or more: Content-Length still announces the whole body, but only this many bytes of it are
         /// sent before the connection is closed (a transfer cut off half way).
         qsizetype cutAfter = -1;
+        /// When above 0: no Content-Length, and after the head this many blanks are sent as fast as the
+        /// client takes them, in place of `body`; then the connection closes.
+        qint64 streamBytes = 0;
+        /// When above 0: no Content-Length, and after the head one blank goes out per interval until the
+        /// client gives up (a service that is never quite silent); `body` is not sent.
+        std::chrono::milliseconds trickleEvery{0};
     };
     /// Called on the server's thread, once per request.
     using Handler = std::function<Reply(const Request&)>;
@@ -47,6 +54,8 @@ public:
     /// Every request so far, in arrival order.
     QList<Request> requests() const;
     void clearRequests();
+    /// Body bytes handed to the sockets so far, over all answers (a streamed body counts as it goes out).
+    qint64 bodyBytesSent() const;
 
 private:
     class Thread;
