@@ -1,5 +1,7 @@
 #include "gazetteer.h"
 
+#include "model/nearest_city.h"
+
 #include "places/city_catalog.h"
 
 #include <QFile>
@@ -100,7 +102,7 @@ std::optional<GazetteerEntry> Gazetteer::nearest(GeoPoint point) const {
     const GazetteerEntry* best = nullptr;
     double bestDistance = 0;
     for (const GazetteerEntry& e : m_entries) {
-        const double d = CityCatalog::distanceMetres(point, e.location);
+        const double d = distanceMetres(point, e.location);
         if (!best || d < bestDistance) {
             best = &e;
             bestDistance = d;
