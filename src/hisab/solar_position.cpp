@@ -99,25 +99,6 @@ template <std::size_t N> double series(const Term (&terms)[N], double tau) {
     return sum;
 }
 
-struct Nutation {
-    double dPsi; ///< degrees
-    double eps;  ///< true obliquity, radians
-};
-
-// Nutation in longitude and obliquity (Meeus 22, the four main terms).
-Nutation nutation(double T) {
-    const double omega = (125.04452 - 1934.136261 * T) * kRad;
-    const double moonL = (218.3165 + 481267.8813 * T) * kRad;
-    const double sunL = (280.4665 + 36000.7698 * T) * kRad;
-    const double dPsi = (-17.20 * std::sin(omega) - 1.32 * std::sin(2 * sunL) - 0.23 * std::sin(2 * moonL) +
-                         0.21 * std::sin(2 * omega)) /
-                        3600.0;
-    const double dEps = (9.20 * std::cos(omega) + 0.57 * std::cos(2 * sunL) + 0.10 * std::cos(2 * moonL) -
-                         0.09 * std::cos(2 * omega)) /
-                        3600.0;
-    const double eps0 = 23.0 + 26.0 / 60.0 + (21.448 - T * (46.8150 + T * (0.00059 - T * 0.001813))) / 3600.0;
-    return {dPsi, (eps0 + dEps) * kRad};
-}
 
 } // namespace
 
