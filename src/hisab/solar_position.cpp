@@ -99,7 +99,6 @@ template <std::size_t N> double series(const Term (&terms)[N], double tau) {
     return sum;
 }
 
-
 } // namespace
 
 SolarPosition preciseSolarPosition(Instant t, double deltaTSeconds) {

@@ -1,6 +1,6 @@
 // `lumora hijri` and the Hijri line of `lumora today` as a user runs them: a real process over a private home
 // whose settings file the test writes.
-#include "support/temp_home.h"
+#include "lumora_cli_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,37 +15,8 @@
 namespace lumora::test {
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-    QStringList errLines() const { return err.split(u'\n', Qt::SkipEmptyParts); }
-};
-
-class HijriCli : public ::testing::Test {
+class HijriCli : public LumoraCli {
 protected:
-    Outcome run(const QStringList& args) {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment(); // HOME and XDG from m_home
-        e.insert("TZ", "Asia/Jakarta");
-        e.insert("LUMORA_SCHEDULE_URL", "");
-        e.insert("LUMORA_NOTIFICATIONS", "off");
-        e.remove("DBUS_SESSION_BUS_ADDRESS");
-        QProcess p;
-        p.setProcessEnvironment(e);
-        p.start(QStringLiteral(LUMORA_BINARY), args);
-        Outcome r;
-        if (!p.waitForFinished(30'000) || p.exitStatus() != QProcess::NormalExit) {
-            p.kill();
-            p.waitForFinished();
-            r.err = QStringLiteral("did not finish normally");
-            return r;
-        }
-        r.status = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
-
     /// Writes the settings file the program reads (QSettings' INI form).
     void writeSettings(const QString& body) {
         const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/lumora");
@@ -54,8 +25,6 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(("[General]\n" + body).toUtf8());
     }
-
-    TempHome m_home;
 };
 
 TEST_F(HijriCli, JsonGivesTheDateAndTheNextThreeMonths) {
@@ -88,7 +57,7 @@ TEST_F(HijriCli, JsonGivesTheDateAndTheNextThreeMonths) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const Outcome r = run(c.args);
+        const CliResult r = run(c.args);
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_EQ(r.err, QString());
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
@@ -119,7 +88,7 @@ TEST_F(HijriCli, SettingsChooseTheCalendarAndOffsetAndBadValuesAreReportedAndIgn
     for (const auto& c : cases) {
         SCOPED_TRACE(c.settings);
         writeSettings(QString::fromLatin1(c.settings));
-        const Outcome r = run({"hijri", "2026-03-09", "--json"});
+        const CliResult r = run({"hijri", "2026-03-09", "--json"});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["text"].toString(), c.text);
         EXPECT_EQ(r.errLines().size(), c.errLines) << r.err.toStdString();
@@ -129,7 +98,7 @@ TEST_F(HijriCli, SettingsChooseTheCalendarAndOffsetAndBadValuesAreReportedAndIgn
 }
 
 TEST_F(HijriCli, TextFormAndUsageErrors) {
-    const Outcome ok = run({"hijri", "2026-03-20"});
+    const CliResult ok = run({"hijri", "2026-03-20"});
     ASSERT_EQ(ok.status, 0) << ok.err.toStdString();
     EXPECT_EQ(ok.out, "2026-03-20  30 Ramadhan 1447H  (kalender indonesia)\n"
                       "2026-03-21  1 Syawal 1447H\n"
@@ -148,7 +117,7 @@ TEST_F(HijriCli, TextFormAndUsageErrors) {
         {{"hijri", "1990-01-01"}, 1},
     };
     for (const auto& c : cases) {
-        const Outcome r = run(c.args);
+        const CliResult r = run(c.args);
         EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.out, QString());
         ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
@@ -160,10 +129,10 @@ TEST_F(HijriCli, TextFormAndUsageErrors) {
 
 // `today` shows the Hijri line from the configured calendar too.
 TEST_F(HijriCli, TodayFollowsTheSetting) {
-    const Outcome indonesia = run({"today", "--at", "2026-03-20T05:50:00"});
+    const CliResult indonesia = run({"today", "--at", "2026-03-20T05:50:00"});
     EXPECT_TRUE(indonesia.out.contains(" / 30 Ramadhan 1447H\n")) << indonesia.out.toStdString();
     writeSettings("hijriCalendar=ummalqura\n");
-    const Outcome ummalqura = run({"today", "--at", "2026-03-20T05:50:00"});
+    const CliResult ummalqura = run({"today", "--at", "2026-03-20T05:50:00"});
     EXPECT_TRUE(ummalqura.out.contains(" / 1 Syawal 1447H\n")) << ummalqura.out.toStdString();
 }
 
