@@ -638,20 +638,25 @@ void DashboardPainter::paint(QPainter& p, QSizeF contentSize, const DashboardFra
     p.restore();
 }
 
-QImage renderDashboard(const DashboardModel& model, QSize size, double devicePixelRatio) {
+QImage renderDashboardFrame(DashboardPainter& painter, const DashboardFrame& frame, QSize size,
+                            double devicePixelRatio) {
     QImage image(QSize(int(std::ceil(size.width() * devicePixelRatio)),
                        int(std::ceil(size.height() * devicePixelRatio))),
                  QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter p(&image);
+    painter.paint(p, QSizeF(size), frame);
+    p.end();
+    return image;
+}
+
+QImage renderDashboard(const DashboardModel& model, QSize size, double devicePixelRatio) {
     DashboardPainter painter;
     DashboardFrame frame;
     frame.model = model;
     frame.previous = model;
-    painter.paint(p, QSizeF(size), frame);
-    p.end();
-    return image;
+    return renderDashboardFrame(painter, frame, size, devicePixelRatio);
 }
 
 } // namespace lumora

@@ -68,5 +68,8 @@ private:
 /// Renders the dashboard offscreen at `size` logical pixels and `devicePixelRatio` (for screenshots and
 /// tests).
 QImage renderDashboard(const DashboardModel& model, QSize size, double devicePixelRatio = 1.0);
+/// One frame, as it stands, into an image of `size` at `devicePixelRatio`.
+QImage renderDashboardFrame(DashboardPainter& painter, const DashboardFrame& frame, QSize size,
+                            double devicePixelRatio);
 
 } // namespace lumora

@@ -144,17 +144,10 @@ void DashboardView::hideEvent(QHideEvent*) {
 }
 
 QImage DashboardView::renderToImage(QSize size, double devicePixelRatio) const {
-    QImage image(QSize(int(std::ceil(size.width() * devicePixelRatio)),
-                       int(std::ceil(size.height() * devicePixelRatio))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
     DashboardFrame frame = m_frame;
     frame.phaseProgress = frame.clockProgress = 1.0;
     frame.refreshPressed = frame.refreshFocused = false;
-    m_painter.paint(p, QSizeF(size), frame);
-    return image;
+    return renderDashboardFrame(m_painter, frame, size, devicePixelRatio);
 }
 
 } // namespace lumora

@@ -108,7 +108,11 @@ bool write(const WidgetSnapshot& snapshot) {
 }
 
 WidgetSnapshot read(Instant now) {
-    QFile f(url());
+    return readFile(url(), now);
+}
+
+WidgetSnapshot readFile(const QString& path, Instant now) {
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return WidgetSnapshot::fallback(now);
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) return WidgetSnapshot::fallback(now);

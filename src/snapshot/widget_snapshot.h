@@ -47,6 +47,8 @@ QString url();
 bool write(const WidgetSnapshot& snapshot);
 /// The stored snapshot, or the fallback snapshot made at `now` when there is none that reads.
 WidgetSnapshot read(Instant now);
+/// The same for a snapshot at another path (a preview of a saved file).
+WidgetSnapshot readFile(const QString& path, Instant now);
 
 } // namespace WidgetSnapshotStore
 

@@ -30,13 +30,7 @@ LumoraWidgetProvider::LumoraWidgetProvider(QString snapshotPath) : m_snapshotPat
 
 WidgetSnapshot LumoraWidgetProvider::readSnapshot(Instant now) const {
     if (m_snapshotPath.isEmpty()) return WidgetSnapshotStore::read(now);
-    QFile f(m_snapshotPath);
-    if (!f.open(QIODevice::ReadOnly)) return WidgetSnapshot::fallback(now);
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) return WidgetSnapshot::fallback(now);
-    auto snapshot = WidgetSnapshot::fromJsonBytes(bytes);
-    if (!snapshot) return WidgetSnapshot::fallback(now);
-    return std::move(snapshot).value();
+    return WidgetSnapshotStore::readFile(m_snapshotPath, now);
 }
 
 LumoraWidgetEntry LumoraWidgetProvider::placeholder(const Clock& clock) const {
