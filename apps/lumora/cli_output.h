@@ -21,8 +21,15 @@ inline constexpr int kUsageError = 2;
 /// The program's standard output and error, shared by every subcommand so their output keeps its order.
 QTextStream& out();
 QTextStream& err();
+/// `text` with line breaks, tabs and other control characters written as escapes ("\\n", "\\x1b"), so that
+/// whatever a user typed keeps a message on one line.
+QString oneLine(const QString& text);
+/// Prints "lumora: " and `message` as one line on stderr.
+void warn(const QString& message);
 /// Prints "lumora: " and `message` as one line on stderr and returns `status`.
 int fail(const QString& message, int status = kUsageError);
+/// Flushes standard output; false when anything written to it was lost (a full disk, a closed pipe).
+bool outputWritten();
 /// Prints an object or array indented, `null` for a null value.
 void printJson(const QJsonValue& value);
 

@@ -3,13 +3,18 @@
 #include "cli_output.h"
 
 #include "model/date_helpers.h"
+#include "model/icu_text.h"
 #include "model/local_iso.h"
+#include "places/gazetteer.h"
 
 #include <QElapsedTimer>
 
 #include <qcoro/qcorotimer.h>
 
+#include <unicode/timezone.h>
+
 #include <cmath>
+#include <memory>
 
 namespace lumora::cli {
 
@@ -40,13 +45,17 @@ Instant Session::advance(double elapsedSeconds) {
 }
 
 std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
-    if (!o.at) return std::make_unique<Session>(Instant{}, false);
-    const auto at = parseLocalIso(*o.at);
-    if (!at) {
-        *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*o.at);
-        return nullptr;
+    std::optional<Instant> at;
+    if (o.at) {
+        at = parseLocalIso(*o.at);
+        if (!at) {
+            *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*o.at);
+            return nullptr;
+        }
     }
-    return std::make_unique<Session>(*at, true);
+    auto session = std::make_unique<Session>(at.value_or(Instant{}), at.has_value());
+    if (const QString& problem = session->config().locationProblem; !problem.isEmpty()) warn(problem);
+    return session;
 }
 
 std::unique_ptr<Session> sessionWithoutArguments(const Options& o, int* status) {
@@ -87,6 +96,8 @@ QCoro::Task<> followDay(Session& session, FollowStep step) {
             loaded = std::move(fresh);
         }
         const std::chrono::milliseconds wait = step(loaded, now, event);
+        // Nobody reads a view whose output is lost; the command then reports the failed write.
+        if (!outputWritten()) co_return;
         event = FollowEvent::tick;
         co_await QCoro::sleepFor(wait);
     }
@@ -98,6 +109,35 @@ std::chrono::milliseconds untilNextSecond(Instant now) {
 
 std::chrono::milliseconds untilNextMinute(Instant now) {
     return untilNext(now, 60);
+}
+
+QString placeZone(Session& session, const QString& cityCode, const QString& cityName) {
+    CityEntry city{cityCode, cityName, std::nullopt, std::nullopt, {}};
+    for (const CityEntry& c : QCoro::waitFor(session.catalog().entries()))
+        if (c.code == cityCode) {
+            city.lat = c.lat;
+            city.lon = c.lon;
+            break;
+        }
+    return Gazetteer::builtIn().zoneOf(city);
+}
+
+void hintZone(const QString& placeName, const QString& zone, Instant now) {
+    if (zone.isEmpty()) return;
+    const auto offset = [now](const icu::TimeZone& tz) {
+        UErrorCode status = U_ZERO_ERROR;
+        int32_t raw = 0, dst = 0;
+        tz.getOffset(now.unixMillis(), false, raw, dst, status);
+        return U_SUCCESS(status) ? std::optional<int>(raw + dst) : std::nullopt;
+    };
+    const std::unique_ptr<icu::TimeZone> place(icu::TimeZone::createTimeZone(toIcu(zone)));
+    const auto placeOffset = offset(*place);
+    // Zones that keep the same hours (Asia/Pontianak and Asia/Jakarta) show the same times.
+    if (!placeOffset || *place == icu::TimeZone::getUnknown() || placeOffset == offset(DateHelpers::zone()))
+        return;
+    warn(QStringLiteral("zona waktu komputer ini %1, bukan zona %2 (%3); untuk waktu setempat jalankan "
+                        "dengan TZ=%3")
+             .arg(DateHelpers::zoneId(), placeName, zone));
 }
 
 } // namespace lumora::cli

@@ -26,6 +26,7 @@ public:
     PrayerRepository& repository() { return m_services.repository(); }
     /// The location the app would use now, without asking the positioning source.
     GeoPoint location() const { return m_services.location(); }
+    const AppConfig& config() const { return m_services.config(); }
 
 private:
     Instant m_start;
@@ -34,7 +35,8 @@ private:
     AppServices m_services;
 };
 
-/// The session `--at` asks for; none (and `*error` set) when the time does not read.
+/// The session `--at` asks for; none (and `*error` set) when the time does not read. A fixed location that
+/// did not read is told on stderr here, once.
 std::unique_ptr<Session> makeSession(const Options& o, QString* error);
 
 /// The session of a subcommand that takes options only; none (and `*status` set) after a usage error.
@@ -65,5 +67,12 @@ QCoro::Task<> followDay(Session& session, FollowStep step);
 /// The wait until the next whole second, or the next whole minute, of `now`.
 std::chrono::milliseconds untilNextSecond(Instant now);
 std::chrono::milliseconds untilNextMinute(Instant now);
+
+/// The place's IANA zone (the gazetteer's, by code, by the catalogue city's coordinates, or by name); empty
+/// when unknown.
+QString placeZone(Session& session, const QString& cityCode, const QString& cityName);
+/// Tells on stderr, in one line, when the computer's zone keeps other hours than `zone` at `now`, and how to
+/// run in the place's zone; standard output is left alone.
+void hintZone(const QString& placeName, const QString& zone, Instant now);
 
 } // namespace lumora::cli

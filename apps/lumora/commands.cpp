@@ -9,6 +9,7 @@
 #include "core/app_services.h"
 #include "core/prayer_notifications.h"
 #include "model/date_helpers.h"
+#include "places/gazetteer.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -19,19 +20,42 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace lumora::cli {
 
 namespace {
 
+/// Whether the terminal's line holds the live countdown without a line break after it.
+volatile std::sig_atomic_t g_liveLineOpen = 0;
+
+/// Ctrl-C in the terminal view: the prompt comes back on a fresh line. Everything shown was flushed as it
+/// was drawn, so nothing is lost by leaving at once; only async-signal-safe calls here.
+void endWatch(int) {
+    if (g_liveLineOpen) (void)!write(STDOUT_FILENO, "\n", 1);
+    _exit(128 + SIGINT);
+}
+
+/// The zone hint for a state `today` or `reminders` shows.
+void hintZoneFor(Session& session, const AppState& state, Instant now) {
+    hintZone(state.cityName, placeZone(session, state.cityCode, state.cityName), now);
+}
+
 /// Redraws the countdown line every second until interrupted, reloading the schedule when the day changes.
 QCoro::Task<int> watchToday(Session& session) {
     const bool terminal = isatty(fileno(stdout));
+    struct sigaction action {};
+    action.sa_handler = endWatch;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
     QString shown;
     co_await followDay(session, [&](const LoadedState& loaded, Instant now, FollowEvent event) {
         // The featured prayer moves during the day, so only the live line names it.
         if (event == FollowEvent::started) {
+            hintZoneFor(session, loaded.state, now);
             out() << todayText(loaded.state, std::nullopt, now, false) << '\n';
         } else if (event == FollowEvent::reloaded) {
             if (terminal) out() << "\r\033[K";
@@ -48,6 +72,7 @@ QCoro::Task<int> watchToday(Session& session) {
             else
                 out() << line << '\n';
             out().flush();
+            g_liveLineOpen = terminal;
             shown = line;
         }
         return untilNextSecond(now);
@@ -65,6 +90,7 @@ int today(const QStringList& args) {
     if (o.watch) return QCoro::waitFor(watchToday(*session));
 
     const auto [state, now] = loadTodayState(*session);
+    hintZoneFor(*session, state, now);
     const auto display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
     if (o.json) {
         printJson(QJsonObject{{QStringLiteral("state"), state.toJson()},
@@ -83,6 +109,7 @@ int reminders(const QStringList& args) {
     if (!session) return status;
 
     const auto [state, now] = loadTodayState(*session);
+    hintZoneFor(*session, state, now);
     const QList<NotificationRequest> requests = planNotifications(state);
     if (o.json) {
         printJson(remindersJson(requests));
@@ -99,6 +126,23 @@ std::optional<MonthSource> monthSourceFrom(const QString& text) {
     if (text == u"service") return MonthSource::service;
     if (text == u"hisab") return MonthSource::hisab;
     return std::nullopt;
+}
+
+/// Why the service gave no days, in one line.
+QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCode, const QString& month) {
+    switch (outcome) {
+    case MonthLoadOutcome::noServiceConfigured:
+        return QStringLiteral("tidak ada layanan jadwal yang diatur (LUMORA_SCHEDULE_URL kosong)");
+    case MonthLoadOutcome::unsafeCityCode:
+        return QStringLiteral("kode kota %1 tidak dapat dipakai dalam alamat layanan").arg(cityCode);
+    case MonthLoadOutcome::noNetwork:
+        return QStringLiteral("layanan jadwal tidak menjawab (jaringan, batas waktu atau jawaban terlalu "
+                              "besar)");
+    case MonthLoadOutcome::noDays:
+    case MonthLoadOutcome::found:
+        break;
+    }
+    return QStringLiteral("jawaban layanan jadwal tidak memuat hari untuk %1 bulan %2").arg(cityCode, month);
 }
 
 int month(const QStringList& args) {
@@ -132,18 +176,29 @@ int month(const QStringList& args) {
         monthStart = *parsed;
     }
 
-    const GeoPoint location = session->location();
+    // A city asked for by name is computed where it lies; the nearest one is computed where the user is.
+    std::optional<GeoPoint> location;
     CityEntry city;
     if (cityQuery) {
         const auto found = QCoro::waitFor(session->catalog().match(*cityQuery));
         if (!found) return fail(QStringLiteral("kota tidak ditemukan: %1").arg(*cityQuery), 1);
         city = *found;
     } else {
-        city = QCoro::waitFor(session->catalog().nearestCity(location));
+        location = session->location();
+        city = QCoro::waitFor(session->catalog().nearestCity(*location));
     }
 
-    const PrayerMonthCache m =
-        QCoro::waitFor(session->repository().month(city, monthStart, *source, location));
+    PrayerMonthCache m;
+    if (*source == MonthSource::service) {
+        MonthLoad load = QCoro::waitFor(session->repository().serviceMonth(city.code, monthStart));
+        m = std::move(load.month);
+        if (m.days.isEmpty()) warn(emptyServiceMonthReason(load.outcome, city.code, m.month));
+    } else {
+        m = QCoro::waitFor(session->repository().month(city, monthStart, *source, location));
+    }
+    const QString placeName =
+        m.cityCode == city.code || m.days.isEmpty() ? city.name : m.days.first().cityName;
+    hintZone(placeName, placeZone(*session, m.cityCode, placeName), session->clock().now());
     if (o.json)
         printJson(m.toJson());
     else
@@ -156,12 +211,21 @@ int parse(const QStringList& args) {
     if (!o.error.isEmpty()) return fail(o.error);
     if (o.positionals.size() != 1 || !o.city || !o.month)
         return fail(QStringLiteral("pemakaian: lumora parse FILE --city CODE --month YYYY-MM"));
+    if (!QRegularExpression(QStringLiteral(R"(^\d{4}-(0[1-9]|1[0-2])$)")).match(*o.month).hasMatch())
+        return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(*o.month));
     QFile file(o.positionals.first());
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("tidak dapat membaca %1").arg(file.fileName()));
-    const QString body = QString::fromUtf8(file.readAll());
-    const auto parsed = PrayerSource::parse(body, *o.city, *o.month);
-    if (!parsed) return fail(parsed.error(), 2);
+        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(file.fileName(), file.errorString()));
+    // No more than a service answer may hold, so an endless input (/dev/zero) is refused, not swallowed.
+    const QByteArray bytes = file.read(PrayerSource::kMaxBodyBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(file.fileName(), file.errorString()));
+    if (bytes.size() > PrayerSource::kMaxBodyBytes)
+        return fail(QStringLiteral("%1 terlalu besar: jawaban layanan paling banyak %2 MiB")
+                        .arg(file.fileName())
+                        .arg(PrayerSource::kMaxBodyBytes / (1024 * 1024)));
+    const auto parsed = PrayerSource::parse(QString::fromUtf8(bytes), *o.city, *o.month);
+    if (!parsed) return fail(QStringLiteral("jawaban tidak terbaca: %1").arg(parsed.error()), 2);
     printJson(parsed->toJson());
     return parsed->days.isEmpty() ? 1 : 0;
 }
@@ -192,8 +256,41 @@ int cities(const QStringList& args) {
     else if (found)
         out() << found->code.leftJustified(8) << found->name << '\n';
     else
-        err() << "lumora: kota tidak ditemukan: " << o.positionals.first() << Qt::endl;
+        warn(QStringLiteral("kota tidak ditemukan: %1").arg(o.positionals.first()));
     return found ? 0 : 1;
+}
+
+QJsonObject placeJson(const GazetteerEntry& e) {
+    return {{QStringLiteral("code"), e.code},
+            {QStringLiteral("name"), e.name},
+            {QStringLiteral("province"), e.province},
+            {QStringLiteral("lat"), e.location.latitude},
+            {QStringLiteral("lon"), e.location.longitude},
+            {QStringLiteral("zone"), e.zone}};
+}
+
+int places(const QStringList& args) {
+    const Options o = parseOptions(args, {});
+    if (!o.error.isEmpty()) return fail(o.error);
+    if (o.positionals.size() > 1) return fail(QStringLiteral("terlalu banyak argumen"));
+    const QString query = o.positionals.value(0);
+    const QList<GazetteerEntry> found = Gazetteer::builtIn().search(query);
+    if (o.json) {
+        QJsonArray arr;
+        for (const GazetteerEntry& e : found)
+            arr.append(placeJson(e));
+        printJson(arr);
+    } else {
+        for (const GazetteerEntry& e : found)
+            out() << e.code.leftJustified(7) << e.name.leftJustified(36) << e.province.leftJustified(28)
+                  << QStringLiteral("%1,%2")
+                         .arg(e.location.latitude, 0, 'f', 4)
+                         .arg(e.location.longitude, 0, 'f', 4)
+                         .leftJustified(22)
+                  << e.zone << '\n';
+        if (found.isEmpty()) warn(QStringLiteral("tempat tidak ditemukan: %1").arg(query));
+    }
+    return found.isEmpty() ? 1 : 0;
 }
 
 } // namespace
@@ -218,6 +315,8 @@ void printUsage(QTextStream& s) {
          "  parse FILE --city KODE --month YYYY-MM\n"
          "                                       membaca jawaban layanan jadwal yang tersimpan\n"
          "  cities [KUERI] [--json]              daftar kota, atau kota yang cocok\n"
+         "  places [KUERI] [--json]              daftar kabupaten dan kota (kode, nama, provinsi,\n"
+         "                                       koordinat, zona), yang paling cocok lebih dulu\n"
          "  hijri [YYYY-MM-DD] [--json] [--calendar indonesia|ummalqura]\n"
          "                                       tanggal Hijriah dan awal tiga bulan berikutnya\n"
          "  autostart on|off|status              mulai saat login (lumora --hidden) atau tidak\n"
@@ -226,15 +325,13 @@ void printUsage(QTextStream& s) {
 }
 
 int run(const QStringList& args) {
-    if (args.isEmpty() || args.first() == u"help" || args.first() == u"--help" || args.first() == u"-h") {
-        printUsage(out());
-        out().flush();
-        return 0;
-    }
-    const QString command = args.first();
+    const QString command = args.value(0);
     const QStringList rest = args.mid(1);
     int status;
-    if (command == u"today")
+    if (args.isEmpty() || command == u"help" || command == u"--help" || command == u"-h") {
+        printUsage(out());
+        status = 0;
+    } else if (command == u"today")
         status = today(rest);
     else if (command == u"reminders")
         status = reminders(rest);
@@ -250,13 +347,21 @@ int run(const QStringList& args) {
         status = parse(rest);
     else if (command == u"cities")
         status = cities(rest);
+    else if (command == u"places")
+        status = places(rest);
     else if (command == u"hijri")
         status = hijri(rest);
     else if (command == u"autostart")
         status = autostart(rest);
     else
         status = fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora help)").arg(command));
-    out().flush();
+    // Output that never arrived is a failure, whatever the command thought of it.
+    if (!outputWritten()) {
+        const int error = errno;
+        return fail(QStringLiteral("tidak dapat menulis keluaran: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(error))),
+                    status != 0 ? status : 1);
+    }
     return status;
 }
 

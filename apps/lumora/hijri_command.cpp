@@ -1,8 +1,8 @@
 #include "hijri_command.h"
 
-#include "model/date_helpers.h"
 #include "core/app_config.h"
 #include "core/app_services.h"
+#include "model/date_helpers.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

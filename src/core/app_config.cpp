@@ -2,6 +2,8 @@
 
 #include "model/data_folder.h"
 #include "model/fixed_location.h"
+#include "places/city_catalog.h"
+#include "places/gazetteer.h"
 #include "places/location_service.h"
 #include "places/storage.h"
 
@@ -16,6 +18,19 @@ bool isOff(const QString& value) {
 }
 
 } // namespace
+
+std::optional<GeoPoint> AppConfig::locationFromText(const QString& text) {
+    if (const auto point = parseFixedLocation(text)) return point;
+    const Gazetteer& gazetteer = Gazetteer::builtIn();
+    auto place = gazetteer.byCode(text.trimmed());
+    if (!place) place = gazetteer.byName(text);
+    if (place) return place->location;
+    // The catalogue's own names and aliases ("jogja", "jkt"); only its built-in table, so nothing is fetched.
+    if (const auto city = CityCatalog::exactMatch(CityCatalog::builtInTable(), text);
+        city && city->lat && city->lon)
+        return GeoPoint{*city->lat, *city->lon};
+    return std::nullopt;
+}
 
 AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QString& settingsPath) {
     const Settings settings(settingsPath);
@@ -33,12 +48,21 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
 
     config.notificationsEnabled = environment.value(QStringLiteral("LUMORA_NOTIFICATIONS")) != u"off";
 
+    // A value that names nothing is told once rather than dropped in silence; a blank one is no value.
+    QStringList unknown;
+    const auto pin = [&](const std::optional<QString>& text) {
+        if (config.fixedLocation || !text || text->trimmed().isEmpty()) return;
+        config.fixedLocation = locationFromText(*text);
+        if (!config.fixedLocation) unknown << text->trimmed();
+    };
     if (environment.contains(QStringLiteral("LUMORA_LOCATION")))
-        config.fixedLocation = parseFixedLocation(environment.value(QStringLiteral("LUMORA_LOCATION")));
-    if (!config.fixedLocation) {
-        if (const auto setting = settings.text(QString::fromLatin1(LocationService::kFixedLocationKey)))
-            config.fixedLocation = parseFixedLocation(*setting);
-    }
+        pin(environment.value(QStringLiteral("LUMORA_LOCATION")));
+    pin(settings.text(QString::fromLatin1(LocationService::kFixedLocationKey)));
+    if (!unknown.isEmpty())
+        config.locationProblem =
+            QStringLiteral("lokasi \"%1\" tidak dikenal; %2")
+                .arg(unknown.first(), config.fixedLocation ? QStringLiteral("memakai lokasi dari pengaturan")
+                                                           : QStringLiteral("memakai lokasi perangkat"));
 
     config.hijri = parseHijriSettings(settings.text(QStringLiteral("hijriCalendar")),
                                       settings.text(QStringLiteral("hijriOffset")));

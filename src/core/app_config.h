@@ -29,8 +29,13 @@ struct AppConfig {
     bool hisabEnabled = true;
     /// False when LUMORA_NOTIFICATIONS is "off".
     bool notificationsEnabled = true;
-    /// A pinned location: LUMORA_LOCATION when it parses, else the "fixedLocation" setting when it parses.
+    /// A pinned location: LUMORA_LOCATION when it reads, else the "fixedLocation" setting when it reads.
+    /// Either is a "lat,lon" pair in decimal degrees or a place's name or code (the gazetteer's, then the
+    /// built-in catalogue's with its aliases).
     std::optional<GeoPoint> fixedLocation;
+    /// What to tell the user about a location value that did not read (one line, Indonesian); empty when
+    /// none.
+    QString locationProblem;
     /// Where shipped files are looked for after the compiled-in resources: LUMORA_RESOURCE_DIR when set, the
     /// data folder beside the executable (../share/lumora), the installed data folder, the source tree's
     /// resources.
@@ -41,6 +46,9 @@ struct AppConfig {
     HijriSettings hijri;
     /// Follow the system's time zone when it changes while the app runs; false when TZ pins the zone.
     bool followSystemTimeZone = true;
+    /// The point a fixed location's text names: a "lat,lon" pair, else a place's code or name; none when it
+    /// names nothing known.
+    static std::optional<GeoPoint> locationFromText(const QString& text);
     /// Resolves from `environment` and the settings file at `settingsPath`.
     static AppConfig resolve(const QProcessEnvironment& environment, const QString& settingsPath);
     /// Resolves from the process's environment and the default settings file.

@@ -5,6 +5,8 @@
 #include "model/date_helpers.h"
 #include "model/nearest_city.h"
 #include "places/city_catalog.h"
+#include "places/gazetteer.h"
+#include "places/location_service.h"
 #include "places/vesk_store.h"
 
 namespace lumora {
@@ -57,12 +59,29 @@ QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> locati
     co_return withHisabFallback(buildState(city, currentLoad, nextLoad, location, now), city, location, now);
 }
 
+CityEntry PrayerRepository::computedPlace(const CityEntry& city, const std::optional<GeoPoint>& location) {
+    // The fallback point is no fix: it keeps the catalogue's Jakarta, as without a location.
+    if (!location || *location == LocationService::fallbackLocation()) return city;
+    CityEntry place = city;
+    const bool nearby = city.lat && city.lon &&
+                        distanceMetres(GeoPoint{*city.lat, *city.lon}, *location) <= kNearbyCityMetres;
+    if (!nearby) {
+        if (const auto entry = Gazetteer::builtIn().locate(*location))
+            place = CityEntry{entry->code, entry->name, std::nullopt, std::nullopt, {}};
+    }
+    place.lat = location->latitude;
+    place.lon = location->longitude;
+    return place;
+}
+
 PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,
                                                  const std::optional<GeoPoint>& location) const {
     const CityEntry jakarta = fallbackJakarta();
     GeoPoint at{jakarta.lat.value(), jakarta.lon.value()};
     if (city.lat && city.lon)
         at = GeoPoint{*city.lat, *city.lon};
+    else if (const auto entry = Gazetteer::builtIn().byName(city.name))
+        at = entry->location;
     else if (location)
         at = *location;
     return hisab::computeMonth(hisab::Place{at.latitude, at.longitude, 0}, date, city.code, city.name);
@@ -72,11 +91,13 @@ AppState PrayerRepository::withHisabFallback(AppState built, const CityEntry& ci
                                              const std::optional<GeoPoint>& location, Instant now) const {
     if (built.todayDay || built.tomorrowDay || !hisabEnabled()) return built;
     const std::pair<Instant, Instant> months = monthsAround(now);
-    AppState computed = buildState(city, computedMonth(city, months.first, location),
-                                   computedMonth(city, months.second, location), location, now);
+    const CityEntry place = computedPlace(city, location);
+    AppState computed = buildState(place, computedMonth(place, months.first, location),
+                                   computedMonth(place, months.second, location), location, now);
     if (!computed.todayDay && !computed.tomorrowDay) return built;
-    computed.statusText = QStringLiteral("Jadwal hisab: ") + city.name;
-    qCDebug(coreLog).noquote() << "no schedule for" << city.code << "- computed times stand in";
+    computed.statusText = QStringLiteral("Jadwal hisab: ") + place.name;
+    qCDebug(coreLog).noquote() << "no schedule for" << city.code << "- computed times stand in for"
+                               << place.code;
     return computed;
 }
 
@@ -89,13 +110,18 @@ QCoro::Task<PrayerMonthCache> PrayerRepository::month(CityEntry city, Instant da
     case MonthSource::service:
         co_return co_await m_source.loadMonthDetailed(city.code, date);
     case MonthSource::hisab:
-        co_return computedMonth(city, date, location);
+        co_return computedMonth(computedPlace(city, location), date, location);
     case MonthSource::automatic:
         break;
     }
     PrayerMonthCache loaded = co_await ensureMonth(city.code, date);
-    if (loaded.days.isEmpty() && hisabEnabled()) co_return computedMonth(city, date, location);
+    if (loaded.days.isEmpty() && hisabEnabled())
+        co_return computedMonth(computedPlace(city, location), date, location);
     co_return loaded;
+}
+
+QCoro::Task<MonthLoad> PrayerRepository::serviceMonth(QString cityCode, Instant date) {
+    co_return co_await m_source.loadMonth(std::move(cityCode), date);
 }
 
 std::optional<AppState>

@@ -37,13 +37,22 @@ public:
     /// has days). Never fails; may be empty.
     QCoro::Task<PrayerMonthCache> ensureMonth(QString cityCode, Instant date);
     /// The month from one source; `automatic` is what loadState would use (ensureMonth, then hisab when
-    /// enabled).
+    /// enabled). `location`: where the user is when `city` was picked for it (computed times are then for
+    /// that point, as `computedPlace` names it); none for a city asked for by name.
     QCoro::Task<PrayerMonthCache> month(CityEntry city, Instant date, MonthSource source,
                                         std::optional<GeoPoint> location);
-    /// A month computed locally for `city` (at its coordinates, else `location`, else Jakarta's). Never
-    /// written.
+    /// How a load of `cityCode`'s month from the service went (nothing read from or written to disk).
+    QCoro::Task<MonthLoad> serviceMonth(QString cityCode, Instant date);
+    /// A month computed locally for `city` (at its coordinates, else its gazetteer entry's, else `location`,
+    /// else Jakarta's). Never written.
     PrayerMonthCache computedMonth(const CityEntry& city, Instant date,
                                    const std::optional<GeoPoint>& location) const;
+    /// Where computed times are for and whose name they carry: `city` itself without a real location (none,
+    /// or the Jakarta fallback); else the location, named after `city` when it lies within
+    /// kNearbyCityMetres and after the gazetteer's place there otherwise ("Kota Jayapura", "94.71").
+    static CityEntry computedPlace(const CityEntry& city, const std::optional<GeoPoint>& location);
+    /// How far the catalogue city may lie for computed times to carry its name.
+    static constexpr double kNearbyCityMetres = 30'000;
     bool hisabEnabled() const { return m_hisabEnabled; }
 
     /// The city for `location` from the saved catalogue alone.

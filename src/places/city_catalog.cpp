@@ -4,8 +4,8 @@
 #include "model/html_text.h"
 #include "model/icu_text.h"
 #include "model/nearest_city.h"
-#include "places/places_log.h"
 #include "places/gazetteer.h"
+#include "places/places_log.h"
 #include "platform/http_client.h"
 
 #include <QHash>
@@ -136,6 +136,17 @@ QCoro::Task<std::optional<CityEntry>> CityCatalog::match(QString query) {
     co_return std::nullopt;
 }
 
+std::optional<CityEntry> CityCatalog::exactMatch(const QList<CityEntry>& list, const QString& query) {
+    const QString q = normalize(query);
+    if (q.isEmpty()) return std::nullopt;
+    for (const CityEntry& entry : list) {
+        if (normalize(entry.code) == q || normalize(entry.name) == q) return entry;
+        for (const QString& alias : entry.aliases)
+            if (normalize(alias) == q) return entry;
+    }
+    return std::nullopt;
+}
+
 QCoro::Task<CityEntry> CityCatalog::nearestCity(GeoPoint location) {
     const QList<CityEntry> list = co_await entries();
     if (const CityEntry* best = nearestEntry(list, location)) co_return *best;
@@ -154,7 +165,8 @@ QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
     url.setFragment(QString());
 
     // No headers of our own: the page is asked for exactly as a plain client would.
-    const auto response = co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes, kPageTimeout});
+    const auto response =
+        co_await httpGet(m_network, url, HttpGetOptions{{}, kPageTimeout, kMaxPageBytes, kPageTimeout});
     if (!response) {
         qCDebug(placesLog).noquote() << "GET" << url.toString() << "failed:" << response.error();
         co_return R::fail(response.error());

@@ -33,6 +33,9 @@ public:
     QCoro::Task<QList<CityEntry>> entries();
     /// The first entry, in catalogue order, whose code, name or an alias matches the normalized query.
     QCoro::Task<std::optional<CityEntry>> match(QString query);
+    /// The first entry of `list` whose code, name or an alias normalizes to exactly the query's form; unlike
+    /// `match`, a query merely holding a name does not count.
+    static std::optional<CityEntry> exactMatch(const QList<CityEntry>& list, const QString& query);
     /// The nearest entry with coordinates (ties keep the earlier entry); the built-in Jakarta when none has
     /// any.
     QCoro::Task<CityEntry> nearestCity(GeoPoint location);

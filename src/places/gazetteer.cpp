@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace lumora {
 
 namespace {
@@ -110,6 +112,59 @@ std::optional<GazetteerEntry> Gazetteer::nearest(GeoPoint point) const {
     }
     if (!best) return std::nullopt;
     return *best;
+}
+
+std::optional<GazetteerEntry> Gazetteer::locate(GeoPoint point) const {
+    const GazetteerEntry* city = nullptr;
+    double cityDistance = kCityRadiusMetres;
+    for (const GazetteerEntry& e : m_entries) {
+        if (!isKota(e)) continue;
+        const double d = distanceMetres(point, e.location);
+        if (d <= cityDistance && (!city || d < cityDistance)) {
+            city = &e;
+            cityDistance = d;
+        }
+    }
+    if (city) return *city;
+    return nearest(point);
+}
+
+QList<GazetteerEntry> Gazetteer::search(const QString& query) const {
+    const QString trimmed = query.trimmed();
+    const QString key = CityCatalog::normalize(trimmed);
+    if (trimmed.isEmpty()) return m_entries;
+    const QString full = fullNameKey(trimmed);
+    // Lower ranks come first; an entry that matches nowhere is left out.
+    const auto rank = [&](const GazetteerEntry& e) -> int {
+        if (e.code == trimmed) return 0;
+        if (fullNameKey(e.name) == full) return 1;
+        const QString name = CityCatalog::normalize(e.name);
+        if (key.isEmpty()) return e.code.startsWith(trimmed) ? 4 : -1;
+        if (name == key) return 2;
+        if (name.startsWith(key)) return 3;
+        if (name.contains(key) || e.code.startsWith(trimmed)) return 4;
+        if (CityCatalog::normalize(e.province).contains(key)) return 5;
+        return -1;
+    };
+    QList<std::pair<int, qsizetype>> ranked;
+    for (qsizetype i = 0; i < m_entries.size(); ++i)
+        if (const int r = rank(m_entries[i]); r >= 0)
+            ranked.append({r * 2 + (isKota(m_entries[i]) ? 0 : 1), i});
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<GazetteerEntry> found;
+    for (const auto& [r, i] : ranked)
+        found.append(m_entries[i]);
+    return found;
+}
+
+QString Gazetteer::zoneOf(const CityEntry& city) const {
+    if (const auto entry = byCode(city.code)) return entry->zone;
+    if (city.lat && city.lon) {
+        if (const auto entry = nearest(GeoPoint{*city.lat, *city.lon})) return entry->zone;
+    }
+    if (const auto entry = byName(city.name)) return entry->zone;
+    return {};
 }
 
 } // namespace lumora

@@ -46,6 +46,20 @@ public:
     /// The entry whose reference point is nearest, ties keeping the earlier row; none only for an empty
     /// table.
     std::optional<GazetteerEntry> nearest(GeoPoint point) const;
+    /// The entry a point is named after: the nearest "Kota" whose reference point lies within
+    /// kCityRadiusMetres, else the nearest entry. A regency's reference point may lie nearer the centre of
+    /// the city it surrounds than the city's own (Kubu Raya and Pontianak).
+    std::optional<GazetteerEntry> locate(GeoPoint point) const;
+    /// Entries matching `query`, best first: the code, the full name, the name as `byName` normalizes it,
+    /// names starting with it, names holding it, then provinces holding it; within each, a "Kota" before a
+    /// "Kabupaten", then the table's order. Every entry for a blank query.
+    QList<GazetteerEntry> search(const QString& query) const;
+    /// The IANA zone of a catalogue city or a gazetteer place: by its code, else the entry nearest to its
+    /// coordinates, else by its name; empty when none is known.
+    QString zoneOf(const CityEntry& city) const;
+
+    /// Central parts of most cities lie within this of their reference point.
+    static constexpr double kCityRadiusMetres = 10'000;
 
 private:
     QList<GazetteerEntry> m_entries;

@@ -101,6 +101,44 @@ TEST(AppConfig, FixedLocationFromTheEnvironmentBeforeTheSettingAndMalformedValue
     }
 }
 
+TEST(AppConfig, FixedLocationByPlaceNameAndUnknownValuesTold) {
+    const GeoPoint jayapura{-2.64647, 140.77779};
+    const GeoPoint sleman{-7.68167, 110.32333};
+    const GeoPoint yogyakarta{-7.7971, 110.3688}; // the catalogue's
+    struct Case {
+        std::optional<const char*> env;
+        std::optional<QString> setting;
+        std::optional<GeoPoint> expected;
+        QString problem;
+    } cases[] = {
+        {"Jayapura", std::nullopt, jayapura, ""},
+        {"  kota JAYAPURA ", std::nullopt, jayapura, ""},
+        {"94.71", std::nullopt, jayapura, ""},
+        {"Kabupaten Sleman", std::nullopt, sleman, ""},
+        {std::nullopt, "Kab. Sleman", sleman, ""},
+        {"jogja", std::nullopt, yogyakarta, ""}, // the catalogue's alias
+        {"-6.9175, 107.6191", std::nullopt, GeoPoint{-6.9175, 107.6191}, ""},
+        // The decimal comma of Indonesian writing is no pair.
+        {"-6,9175,107,6191", std::nullopt, std::nullopt,
+         "lokasi \"-6,9175,107,6191\" tidak dikenal; memakai lokasi perangkat"},
+        {"Atlantis", "Jayapura", jayapura,
+         "lokasi \"Atlantis\" tidak dikenal; memakai lokasi dari pengaturan"},
+        {std::nullopt, "jakarta barat daya", std::nullopt,
+         "lokasi \"jakarta barat daya\" tidak dikenal; memakai lokasi perangkat"},
+        {" ", std::nullopt, std::nullopt, ""}, // blank is no value
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.env.value_or("(unset)"));
+        test::TempHome home;
+        const QString settingsPath = home.path() + "/lumora.conf";
+        if (c.setting) Settings(settingsPath).setText(LocationService::kFixedLocationKey, *c.setting);
+        const QProcessEnvironment env = c.env ? environment({{"LUMORA_LOCATION", *c.env}}) : environment({});
+        const AppConfig config = AppConfig::resolve(env, settingsPath);
+        EXPECT_EQ(config.fixedLocation, c.expected);
+        EXPECT_EQ(config.locationProblem, c.problem);
+    }
+}
+
 TEST(AppConfig, TakbirSoundOverrideFirstThenTheShippedFile) {
     test::TempHome home;
     QDir().mkpath(home.path() + "/res/sounds");

@@ -3,6 +3,7 @@
 #include "model/date_helpers.h"
 #include "places/cached_month_envelope.h"
 #include "places/city_catalog.h"
+#include "places/location_service.h"
 #include "places/vesk_store.h"
 #include "schedule/schedule_bodies.h"
 #include "support/loopback_server.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
+#include <QTimeZone>
 #include <QUrlQuery>
 
 #include <gtest/gtest.h>
@@ -223,4 +225,98 @@ TEST_F(Repository, ComputedTimesOnlyWhenNeitherDayCanBeHad) {
     ASSERT_TRUE(saved.tomorrowDay);
     EXPECT_EQ(saved.tomorrowDay->slots.first().time, "04:01");
     EXPECT_EQ(saved.statusText, "Lokasi terdeteksi: Jakarta");
+}
+
+namespace {
+
+/// A UTC time "yyyy-MM-ddTHH:mm:ss" as an instant.
+Instant utc(const char* text) {
+    QDateTime t = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODate);
+    t.setTimeZone(QTimeZone::utc());
+    return Instant::fromUnixSeconds(static_cast<double>(t.toSecsSinceEpoch()));
+}
+
+/// The day's maghrib as shown, as an instant.
+Instant maghribOf(const std::optional<PrayerDay>& day) {
+    for (const PrayerSlot& slot : day.value().slots)
+        if (slot.name == PrayerName::maghrib) return DateHelpers::makeDate(day->date, slot.time).value();
+    return Instant{};
+}
+
+} // namespace
+
+// Reference sunsets from an independent ephemeris: PyEphem 4.1.4 (Debian's python3-ephem), Observer at the
+// fix, elevation 0, pressure 0 (no refraction model), horizon -1 degree, use_center=True: the Sun's centre at
+// the altitude the convention takes for maghrib. Maghrib as shown carries two minutes of precaution and is
+// rounded up to the minute, so without the precaution it lies within a minute of the reference.
+TEST_F(Repository, ComputedTimesAreForTheFixAndNamedAfterItsPlace) {
+    serviceHasDays = false;
+    struct Case {
+        const char* what;
+        GeoPoint fix;
+        const char* code;
+        const char* name;
+        const char* sunsetToday;    // UTC, 2026-03-07
+        const char* sunsetTomorrow; // UTC, 2026-03-08
+    } cases[] = {
+        {"Jayapura",
+         {-2.533, 140.717},
+         "94.71",
+         "Kota Jayapura",
+         "2026-03-07T08:53:04",
+         "2026-03-08T08:52:45"},
+        {"Ambon", {-3.695, 128.181}, "81.71", "Kota Ambon", "2026-03-07T09:43:38", "2026-03-08T09:43:17"},
+        {"Kupang", {-10.178, 123.607}, "53.71", "Kota Kupang", "2026-03-07T10:04:22", "2026-03-08T10:03:51"},
+        {"Manado", {1.4748, 124.8421}, "71.71", "Kota Manado", "2026-03-07T09:55:05", "2026-03-08T09:54:53"},
+        // Nearer Kubu Raya's reference point than the city's, but inside the city.
+        {"Pontianak",
+         {-0.026, 109.343},
+         "61.71",
+         "Kota Pontianak",
+         "2026-03-07T10:57:37",
+         "2026-03-08T10:57:22"},
+        // Within 30 km of the catalogue's Jakarta: its name, times at the fix.
+        {"central Jakarta", kJakartaPoint, "jkt", "Jakarta", "2026-03-07T11:09:53", "2026-03-08T11:09:28"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AppState s = load(c.fix);
+        EXPECT_EQ(s.cityCode, c.code);
+        EXPECT_EQ(s.cityName, c.name);
+        EXPECT_EQ(s.statusText, QStringLiteral("Jadwal hisab: ") + c.name);
+        ASSERT_TRUE(s.todayDay && s.tomorrowDay);
+        for (const auto& [day, sunset] :
+             {std::pair{s.todayDay, c.sunsetToday}, {s.tomorrowDay, c.sunsetTomorrow}}) {
+            const double offBy = (maghribOf(day) - 2 * 60) - utc(sunset);
+            EXPECT_GT(offBy, -60) << day->date.toStdString();
+            EXPECT_LE(offBy, 60) << day->date.toStdString();
+        }
+        // The month for the nearest city at the fix is the same place's.
+        const CityEntry nearest = QCoro::waitFor(catalog.nearestCity(c.fix));
+        const PrayerMonthCache m =
+            QCoro::waitFor(repository.month(nearest, clock.now(), MonthSource::hisab, c.fix));
+        EXPECT_EQ(m.cityCode, c.code);
+        EXPECT_EQ(m.days.value(6), *s.todayDay);
+    }
+    EXPECT_FALSE(QFile::exists(monthPath("94.71", "2026-03"))) << "computed months are never written";
+}
+
+TEST_F(Repository, WithoutARealLocationComputedTimesKeepTheCatalogueCity) {
+    serviceHasDays = false;
+    const AppState atJakarta = load(std::nullopt);
+    EXPECT_EQ(atJakarta.cityCode, "jkt");
+    EXPECT_EQ(load(LocationService::fallbackLocation()), atJakarta) << "the fallback point is no fix";
+
+    // A city asked for by name is computed where it lies.
+    const CityEntry makassar = *QCoro::waitFor(catalog.match("makassar"));
+    const PrayerMonthCache m =
+        QCoro::waitFor(repository.month(makassar, clock.now(), MonthSource::hisab, std::nullopt));
+    EXPECT_EQ(m.cityCode, "mks");
+    // A service city without coordinates takes its gazetteer entry's.
+    const CityEntry ambon{"1234", "KOTA AMBON", std::nullopt, std::nullopt, {}};
+    EXPECT_EQ(
+        repository.computedMonth(ambon, clock.now(), std::nullopt).days,
+        repository
+            .computedMonth(CityEntry{"1234", "KOTA AMBON", -3.7, 128.18333, {}}, clock.now(), std::nullopt)
+            .days);
 }

@@ -163,3 +163,63 @@ TEST(GazetteerCsv, ReadsRowsAndRefusesATableWithABadOne) {
          })
         EXPECT_FALSE(Gazetteer::fromCsv(bad)) << bad.constData();
 }
+
+TEST(GazetteerLookup, LocateNamesAPointAfterTheCityItLiesInBeforeANearerRegencyPoint) {
+    const std::pair<GeoPoint, const char*> cases[] = {
+        {{-0.0263, 109.3425}, "61.71"},  // central Pontianak: Kota Pontianak, not Kubu Raya
+        {{0.01637, 109.33731}, "61.12"}, // Kubu Raya's reference point, 11 km from the city's
+        {{-2.5337, 140.7181}, "94.71"},  // Jayapura
+        {{-3.00, 139.95}, "94.03"},      // Kabupaten Jayapura's reference point
+        {{51.5, -0.12}, "11.72"},        // far from every city: simply the nearest
+    };
+    for (const auto& [point, code] : cases) {
+        SCOPED_TRACE(code);
+        EXPECT_EQ(codeOf(Gazetteer::builtIn().locate(point)), code);
+    }
+    // A regency nearer than the city's radius still loses to a city within it.
+    const Gazetteer local(
+        {place("01.01", "Kabupaten Dekat", 0, 0.01), place("01.71", "Kota Agak Jauh", 0, 0.05)});
+    EXPECT_EQ(codeOf(local.locate(GeoPoint{0, 0})), "01.71");
+    EXPECT_EQ(codeOf(local.locate(GeoPoint{0, -0.1})), "01.01") << "the city lies beyond its radius";
+    EXPECT_FALSE(Gazetteer({}).locate(GeoPoint{0, 0}));
+}
+
+TEST(GazetteerLookup, SearchPutsTheBestMatchFirst) {
+    const auto codes = [](const QString& query) {
+        QStringList list;
+        for (const GazetteerEntry& e : Gazetteer::builtIn().search(query))
+            list << e.code;
+        return list;
+    };
+    struct Case {
+        const char* query;
+        QStringList first; // the leading codes, in order
+    } cases[] = {
+        {"jayapura", {"94.71", "94.03"}},           // the city before the regency of the same name
+        {"Kabupaten Jayapura", {"94.03", "94.71"}}, // the full name first
+        {"94.71", {"94.71"}},
+        {"  SLEMAN ", {"34.04"}},
+        {"kubu", {"61.12"}}, // a name starting with it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        EXPECT_EQ(codes(c.query).mid(0, c.first.size()), c.first);
+    }
+    EXPECT_EQ(codes("").size(), 514);
+    EXPECT_EQ(codes("  ").size(), 514);
+    EXPECT_EQ(codes("xyzzy"), QStringList());
+    // A province's name finds its regencies and cities, the cities first.
+    const QStringList papua = codes("nusa tenggara timur");
+    ASSERT_FALSE(papua.isEmpty());
+    EXPECT_TRUE(Gazetteer::builtIn().byCode(papua.first())->name.startsWith("Kota "));
+}
+
+TEST(GazetteerLookup, ZoneOfACityByCodeThenCoordinatesThenName) {
+    const Gazetteer& g = Gazetteer::builtIn();
+    EXPECT_EQ(g.zoneOf(CityEntry{"94.71", "whatever", std::nullopt, std::nullopt, {}}), "Asia/Jayapura");
+    EXPECT_EQ(g.zoneOf(CityEntry{"mks", "Makassar", -5.1477, 119.4327, {}}), "Asia/Makassar");
+    EXPECT_EQ(g.zoneOf(CityEntry{"jkt", "Jakarta", -6.1754, 106.8272, {}}), "Asia/Jakarta");
+    // A service city without coordinates: by its name.
+    EXPECT_EQ(g.zoneOf(CityEntry{"1234", "KOTA AMBON", std::nullopt, std::nullopt, {}}), "Asia/Jayapura");
+    EXPECT_EQ(g.zoneOf(CityEntry{"1235", "Atlantis", std::nullopt, std::nullopt, {}}), QString());
+}
