@@ -175,6 +175,8 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
     // Closing the window leaves the app in the tray; only "Exit" or a signal ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     AppConfig config = AppConfig::resolve();
+    // The same one line the command line prints; the app goes on with the device's location.
+    if (!config.locationProblem.isEmpty()) qCWarning(lcApp).noquote() << "lumora:" << config.locationProblem;
     if (const auto icon = ResourceLocator(config.resourceFolders)
                               .path(QStringLiteral("vesk_sholat_v2"), QStringLiteral("png")))
         QApplication::setWindowIcon(QIcon(*icon));
