@@ -1,10 +1,13 @@
 #include "core/app_view_model.h"
 
+#include "core/notification_center.h"
+#include "core/prayer_notifications.h"
 #include "core/prayer_repository.h"
 #include "model/date_helpers.h"
 #include "places/city_catalog.h"
 #include "places/location_service.h"
 #include "places/vesk_store.h"
+#include "recording_backend.h"
 #include "schedule/schedule_bodies.h"
 #include "snapshot/widget_snapshot.h"
 #include "support/fake_location_provider.h"
@@ -249,4 +252,33 @@ TEST_F(ViewModel, ZoneChangeReloadsOnceAndDaysFollowTheNewZone) {
     EXPECT_EQ(vm->state().todayDay->date, "2026-03-08");
     vm->handleTimeZoneChanged("Asia/Jayapura");
     EXPECT_EQ(refreshes->size() - before, 1) << "the same zone again is no change";
+}
+
+// Every completed refresh replaces what is pending with the plan for the state it applied, and a pending
+// reminder is delivered when its minute comes.
+TEST_F(ViewModel, NotificationsFollowEveryAppliedState) {
+    auto log = std::make_shared<test::RecordingBackend::Log>();
+    NotificationCenter center(clock, std::make_unique<test::RecordingBackend>(log));
+    auto provider = std::make_unique<test::FakeLocationProvider>(LocationProvider::authorizedWhenInUse);
+    location = std::make_unique<LocationService>(std::move(provider), store);
+    AppViewModel model(*location, repository, &center, clock, QDBusConnection("none"));
+    ASSERT_TRUE(spinUntil([&] { return !model.isLoading(); }));
+    const QList<NotificationRequest> first = center.pendingRequests();
+    ASSERT_FALSE(first.isEmpty());
+    for (const NotificationRequest& r : first)
+        EXPECT_TRUE(r.identifier.startsWith("2026-03-07") || r.identifier.startsWith("2026-03-08"))
+            << r.identifier.toStdString();
+
+    // Ashar is at 15:13 in the service's months: its reminder goes out at 14:58.
+    clock.set(at("2026-03-07", "14:58") + 1);
+    center.clockChanged();
+    ASSERT_EQ(log->delivered.size(), 1);
+    EXPECT_EQ(log->delivered.first().identifier, "2026-03-07-ashar-reminder");
+
+    // The next day's refresh plans the 8th and the 9th.
+    clock.set(at("2026-03-08", "00:00") + 1);
+    model.handleMinuteTick();
+    ASSERT_TRUE(spinUntil([&] { return !model.isLoading(); }));
+    for (const NotificationRequest& r : center.pendingRequests())
+        EXPECT_FALSE(r.identifier.startsWith("2026-03-07")) << r.identifier.toStdString();
 }
