@@ -27,7 +27,8 @@ run: build
 	  $(BUILD)/apps/lumora/lumora today --watch; fi
 
 bench: build
-	@for b in $(BUILD)/bench/lumora_bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@for b in $(BUILD)/bench/lumora_bench_*; do [ -f "$$b" ] && [ -x "$$b" ] || continue; \
+	  echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 
 # libFuzzer targets need clang; kept out of the normal build and CI.
 fuzz:
