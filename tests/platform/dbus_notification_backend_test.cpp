@@ -3,8 +3,8 @@
 #include "platform/linux/dbus_notification_backend.h"
 #include "snapshot/widget_reload.h"
 
-#include "core/dbus_fakes.h"
-#include "core/dbus_test_support.h"
+#include "platform/dbus_fakes.h"
+#include "platform/dbus_test_support.h"
 #include "support/printers.h"
 #include "support/temp_home.h"
 

@@ -1,6 +1,6 @@
 #include "platform/linux/linux_system_events.h"
 
-#include "dbus_test_support.h"
+#include "platform/dbus_test_support.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

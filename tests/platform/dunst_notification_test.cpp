@@ -2,7 +2,7 @@
 // private bus CTest starts) and reads the result back from dunst's history.
 #include "platform/linux/dbus_notification_backend.h"
 
-#include "core/dbus_test_support.h"
+#include "platform/dbus_test_support.h"
 #include "support/printers.h"
 
 #include <QDBusConnectionInterface>

@@ -22,7 +22,7 @@ inline bool onPrivateBus() {
 
 #define LUMORA_REQUIRE_PRIVATE_BUS()                                                                         \
     if (!::lumora::test::onPrivateBus())                                                                     \
-    GTEST_SKIP() << "needs the private bus CTest starts (ctest -R core.dbus)"
+    GTEST_SKIP() << "needs the private bus CTest starts (ctest -R 'platform.dbus|core.dbus')"
 
 class RecordingPlayer final : public SoundPlayer {
 public:
