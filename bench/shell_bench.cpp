@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "support/sample_days.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace lumora;
@@ -14,15 +16,7 @@ using namespace lumora;
 namespace {
 
 PrayerDay day(const QString& date) {
-    return PrayerDay{"jkt",
-                     "Jakarta",
-                     date,
-                     {{PrayerName::subuh, "04:38"},
-                      {PrayerName::syuruq, "05:50"},
-                      {PrayerName::dhuhur, "12:01"},
-                      {PrayerName::ashar, "15:12"},
-                      {PrayerName::maghrib, "18:08"},
-                      {PrayerName::isya, "19:17"}}};
+    return test::sampleDay(date, "Jakarta");
 }
 
 // One window frame at `size`: the entering phase, the heaviest (glow, blinking), as the window repaints it.

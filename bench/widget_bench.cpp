@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/sample_days.h"
+
 #include <benchmark/benchmark.h>
 
 using namespace lumora;
@@ -12,15 +14,7 @@ using namespace lumora;
 namespace {
 
 PrayerDay day(const QString& date) {
-    return PrayerDay{"jkt",
-                     "KOTA JAKARTA",
-                     date,
-                     {{PrayerName::subuh, "04:18"},
-                      {PrayerName::syuruq, "05:37"},
-                      {PrayerName::dhuhur, "12:00"},
-                      {PrayerName::ashar, "15:24"},
-                      {PrayerName::maghrib, "18:14"},
-                      {PrayerName::isya, "19:29"}}};
+    return test::sampleDay(date, "Jakarta");
 }
 
 WidgetSnapshot snapshot() {
