@@ -75,6 +75,16 @@ protected:
         return e;
     }
 
+    /// A usage error: status 2, nothing on stdout, one line on stderr starting "lumora: ".
+    void expectUsageError(const QStringList& args) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliResult r = run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, QString());
+        ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith("lumora: ")) << r.err.toStdString();
+    }
+
     /// Runs lumora with the service off unless `env` says otherwise.
     CliResult run(const QStringList& args, const QList<std::pair<QString, QString>>& env = {}) {
         QProcess p;

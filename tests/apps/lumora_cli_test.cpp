@@ -367,14 +367,8 @@ TEST_F(LumoraCli, UsageErrorsAreOneLineOnStderr) {
         {"month", "bogor", "2026-13"},
         {"parse", "answer.json"},
     };
-    for (const QStringList& args : cases) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const CliResult r = run(args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, QString());
-        ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.err.startsWith("lumora: ")) << r.err.toStdString();
-    }
+    for (const QStringList& args : cases)
+        expectUsageError(args);
     EXPECT_EQ(monthFiles(), QStringList());
 }
 

@@ -274,14 +274,8 @@ TEST_F(StatusCli, UsageErrorsAreOneLineOnStderr) {
         {"screenshot", "a.png", "--scale", "9"},
         {"screenshot", "a.png", "--json"},
     };
-    for (const QStringList& args : cases) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const CliResult r = run(args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, QString());
-        ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
-        EXPECT_TRUE(r.err.startsWith("lumora: ")) << r.err.toStdString();
-    }
+    for (const QStringList& args : cases)
+        expectUsageError(args);
     EXPECT_FALSE(QFile::exists("a.png"));
 }
 
