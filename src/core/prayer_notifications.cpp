@@ -1,6 +1,7 @@
 #include "prayer_notifications.h"
 
 #include "model/date_helpers.h"
+#include "model/prayer_display.h"
 
 namespace lumora {
 
@@ -11,10 +12,6 @@ constexpr double kAfterDelay = 300;
 constexpr double kDhuhaStartDelay = 900;
 
 const QString kBullet = QStringLiteral(u" \u2022 ");
-
-bool isObligatory(PrayerName name) {
-    return name != PrayerName::syuruq && name != PrayerName::dhuha;
-}
 
 QString hhmm(Instant t) {
     return DateHelpers::displayTimeFormatter().format(t);
@@ -30,19 +27,29 @@ void planSlot(QList<NotificationRequest>& out, const PrayerDay& day, PrayerName 
                                        NotificationTrigger::at(at)});
     };
 
-    if (isObligatory(name))
+    // Sunrise and dhuha have no adzan: no takbir for them (the server's own sound at most), and no
+    // "minutes since the adzan" notice.
+    const bool adzan = isAdzanTime(name);
+    const NotificationSound sound = adzan ? NotificationSound::takbir : NotificationSound::standard;
+    if (adzan)
         add(prefix + QStringLiteral("-main"),
-            QStringLiteral("Waktu ") + display + QStringLiteral(" telah masuk"), city + kBullet + time,
-            NotificationSound::takbir, t);
+            QStringLiteral("Waktu ") + display + QStringLiteral(" telah masuk"), city + kBullet + time, sound,
+            t);
+    else if (name == PrayerName::syuruq)
+        add(prefix + QStringLiteral("-main"),
+            QStringLiteral("Matahari terbit, waktu ") + displayName(PrayerName::subuh) +
+                QStringLiteral(" telah berakhir"),
+            city + kBullet + time, sound, t);
     if (name != PrayerName::dhuha)
         add(prefix + QStringLiteral("-reminder"),
             QStringLiteral(u"15 menit lagi \u2014> ") + display + u' ' + time + QStringLiteral(" (") + city +
                 u')',
-            QString(), NotificationSound::takbir, t - kReminderLead);
-    add(prefix + QStringLiteral("-5after"),
-        QStringLiteral("Sudah 5 menit dari adzan ") + display + QStringLiteral(" (") + city + u' ' + time +
-            u')',
-        QString(), NotificationSound::none, t + kAfterDelay);
+            QString(), sound, t - kReminderLead);
+    if (adzan)
+        add(prefix + QStringLiteral("-5after"),
+            QStringLiteral("Sudah 5 menit dari adzan ") + display + QStringLiteral(" (") + city + u' ' +
+                time + u')',
+            QString(), NotificationSound::none, t + kAfterDelay);
     if (name == PrayerName::syuruq) {
         const Instant start = t + kDhuhaStartDelay;
         add(day.date + QStringLiteral("-dhuha-start"), QStringLiteral("Dhuha / Isyroq"),

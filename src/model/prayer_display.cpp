@@ -100,12 +100,10 @@ std::optional<PrayerDisplayState> prayerDisplay(Instant now, const std::optional
                                   justNow ? PrayerDisplayMode::entering : PrayerDisplayMode::passed,
                                   std::nullopt};
     }
-    if (next) {
-        if (wholeMinutes(next->dateTime - now) != 0)
-            return PrayerDisplayState{next->prayer, next->dateTime, PrayerDisplayMode::upcoming,
-                                      next->dateTime};
-        return PrayerDisplayState{next->prayer, next->dateTime, PrayerDisplayMode::entering, std::nullopt};
-    }
+    // The published time already holds the precaution minutes, so the countdown runs until it; an entering
+    // phase a minute early would tell a fasting user to break the fast before maghrib.
+    if (next)
+        return PrayerDisplayState{next->prayer, next->dateTime, PrayerDisplayMode::upcoming, next->dateTime};
     if (last)
         return PrayerDisplayState{last->prayer, last->dateTime, PrayerDisplayMode::passed, std::nullopt};
     return std::nullopt;
@@ -136,7 +134,8 @@ PrayerDisplayPhase PrayerDisplayState::phase(Instant now) const {
 QString PrayerDisplayState::secondaryText(Instant now) const {
     switch (phase(now)) {
     case PrayerDisplayPhase::entering:
-        return QStringLiteral("SAATNYA ADZAN");
+        return isAdzanTime(prayer) ? QStringLiteral("SAATNYA ADZAN")
+                                   : QStringLiteral("WAKTU ") + rawValue(prayer).toUpper();
     case PrayerDisplayPhase::cooldown:
         return QStringLiteral("+%1 menit").arg(wholeMinutes(now - dateTime));
     case PrayerDisplayPhase::upcoming:
@@ -152,6 +151,10 @@ bool PrayerDisplayState::isBlinkVisible(Instant now) const {
     if (p == PrayerDisplayPhase::cooldown && wholeMinutes(now - dateTime) > 5) return true;
     const auto whole = static_cast<long long>(std::trunc(now.seconds));
     return whole % 2 == 0;
+}
+
+bool isAdzanTime(PrayerName prayer) {
+    return prayer != PrayerName::syuruq && prayer != PrayerName::dhuha;
 }
 
 QString formatCountdown(int minutes) {

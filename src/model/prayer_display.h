@@ -44,6 +44,10 @@ QList<PrayerOccurrence> buildPrayerOccurrences(const std::optional<PrayerDay>& t
 std::optional<PrayerDisplayState> prayerDisplay(Instant now, const std::optional<PrayerDay>& today,
                                                 const std::optional<PrayerDay>& tomorrow);
 
+/// The obligatory prayers; sunrise and dhuha are times of their own, with no adzan and no "ADZAN" on any
+/// face.
+bool isAdzanTime(PrayerName prayer);
+
 /// "1 jam 5 menit", "-7 menit", "0 menit".
 QString formatCountdown(int minutes);
 

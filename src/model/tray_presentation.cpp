@@ -13,6 +13,11 @@ int truncatedMinutes(double seconds) {
     return static_cast<int>(std::trunc(seconds / 60.0));
 }
 
+// Sunrise and dhuha come in; only the obligatory prayers have an adzan.
+QString enteringWord(PrayerName prayer) {
+    return isAdzanTime(prayer) ? QStringLiteral("ADZAN") : QStringLiteral("MASUK");
+}
+
 bool evenSecond(Instant t) {
     return static_cast<long long>(std::trunc(t.seconds)) % 2 == 0;
 }
@@ -45,9 +50,10 @@ QString compactCountdownText(const PrayerDisplayState& display, Instant now, Ins
     switch (display.phase(now)) {
     case PrayerDisplayPhase::upcoming:
     case PrayerDisplayPhase::approaching:
-        return compactMinutes(truncatedMinutes(display.countdownTarget.value_or(display.dateTime) - now));
+        // Rounded up, as the window and the widget count: 59 s before reads "-1m", never "-0m".
+        return compactMinutes(display.minutesUntilTarget(now));
     case PrayerDisplayPhase::entering:
-        return QStringLiteral("ADZAN");
+        return enteringWord(display.prayer);
     case PrayerDisplayPhase::cooldown:
         return QStringLiteral("+%1m").arg(truncatedMinutes(now - display.dateTime));
     }
@@ -57,7 +63,7 @@ QString compactCountdownText(const PrayerDisplayState& display, Instant now, Ins
 QString menuBarTitle(const QString& prayerLabel, const QString& countdown,
                      const std::optional<PrayerDisplayState>& display, Instant now) {
     if (display && display->phase(now) == PrayerDisplayPhase::entering)
-        return QStringLiteral(" ") + prayerLabel + QStringLiteral(" ADZAN");
+        return QStringLiteral(" ") + prayerLabel + u' ' + enteringWord(display->prayer);
     return QStringLiteral(" ") + prayerLabel + QStringLiteral(" ") + countdown;
 }
 

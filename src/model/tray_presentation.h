@@ -16,9 +16,9 @@ QString rawValue(StatusColor color);
 
 /// "-1j 15m", "-5m", "-0m": always with the leading minus, whatever the sign of `minutes`.
 QString compactMinutes(int minutes);
-/// The short countdown beside the tray icon: "-1j 15m", "ADZAN" or "+3m".
+/// The short countdown beside the tray icon: "-1j 15m", "ADZAN" ("MASUK" for sunrise and dhuha) or "+3m".
 QString compactCountdownText(const PrayerDisplayState& display, Instant now, Instant blinkNow);
-/// A blank, the prayer label, then " ADZAN" in the entering phase or a blank and the countdown text.
+/// A blank, the prayer label, then " ADZAN" (" MASUK") in the entering phase or a blank and the countdown.
 QString menuBarTitle(const QString& prayerLabel, const QString& countdown,
                      const std::optional<PrayerDisplayState>& display, Instant now);
 /// Entering blinks between red (even seconds of `blinkNow`) and clear (odd seconds).

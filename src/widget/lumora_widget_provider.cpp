@@ -51,9 +51,12 @@ LumoraWidgetTimeline LumoraWidgetProvider::getTimeline(const Clock& clock) const
 LumoraWidgetTimeline LumoraWidgetProvider::timeline(Instant start, const WidgetSnapshot& snapshot) {
     LumoraWidgetTimeline t;
     t.entries.reserve(kEntryCount);
+    // After the first entry, every entry falls on a whole minute: the countdowns count whole minutes to
+    // whole-minute times, so the widget then changes at the same second as the tray and the window.
+    const Instant firstMinute{std::floor(start.seconds / kEntrySpacing) * kEntrySpacing};
     for (int i = 0; i < kEntryCount; ++i) {
         // Minutes are fixed lengths of time, so adding them never wraps or skips in a zone change.
-        const Instant date = start + i * kEntrySpacing;
+        const Instant date = i == 0 ? start : firstMinute + i * kEntrySpacing;
         if (!std::isfinite(date.seconds)) continue;
         t.entries.append({date, snapshot});
     }

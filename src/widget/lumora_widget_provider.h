@@ -48,12 +48,13 @@ public:
     LumoraWidgetEntry placeholder(const Clock& clock) const;
     /// Dated now, with the stored snapshot (the fallback when it does not read).
     LumoraWidgetEntry getSnapshot(const Clock& clock) const;
-    /// A minute-by-minute hour from now (not rounded to the minute).
+    /// A minute-by-minute hour: now, then each following whole minute.
     LumoraWidgetTimeline getTimeline(const Clock& clock) const;
 
     /// The stored snapshot, or the fallback made at `now`.
     WidgetSnapshot readSnapshot(Instant now) const;
-    /// The timeline of `snapshot` from `start`: 61 entries a minute apart, reload a minute after the last.
+    /// The timeline of `snapshot`: 61 entries, the first at `start`, the rest at the whole minutes after it;
+    /// reload a minute after the last.
     static LumoraWidgetTimeline timeline(Instant start, const WidgetSnapshot& snapshot);
 
 private:

@@ -68,7 +68,7 @@ TEST_F(LumoraCli, TodayFeaturesTheDisplayOfTheMomentAndReadsTomorrowFromTheNextM
                      {"dateTime", kAt0605},
                      {"mode", "entering"},
                      {"phase", "entering"},
-                     {"secondaryText", "SAATNYA ADZAN"}}},
+                     {"secondaryText", "WAKTU DHUHA"}}},
         // 32 minutes after isya on the last of March: tomorrow's subuh comes from the April file.
         {"2026-03-31T19:30:00", "Jadwal Besok", "2026-04-01", "2026-04-01",
          QJsonObject{{"prayer", "subuh"},
@@ -244,10 +244,10 @@ TEST_F(LumoraCli, RemindersListThePlanInOrderWithTheLocalMinuteEachFires) {
               "2026-03-07 04:20"),
         entry("2026-03-07-subuh-5after", "Sudah 5 menit dari adzan SUBUH (Jakarta 04:35)", "", "none",
               "2026-03-07 04:40"),
-        entry("2026-03-07-syuruq-reminder", "15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)", "", "takbir",
+        entry("2026-03-07-syuruq-main", "Matahari terbit, waktu SUBUH telah berakhir", "Jakarta \u2022 05:50",
+              "default", "2026-03-07 05:50"),
+        entry("2026-03-07-syuruq-reminder", "15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)", "", "default",
               "2026-03-07 05:35"),
-        entry("2026-03-07-syuruq-5after", "Sudah 5 menit dari adzan SYURUQ (Jakarta 05:50)", "", "none",
-              "2026-03-07 05:55"),
         entry("2026-03-07-dhuha-start", "Dhuha / Isyroq", "Jakarta \u2022 06:05", "default",
               "2026-03-07 06:05"),
     };
@@ -264,8 +264,8 @@ TEST_F(LumoraCli, RemindersListThePlanInOrderWithTheLocalMinuteEachFires) {
     ASSERT_EQ(lines.size(), 36);
     EXPECT_EQ(lines[0],
               "2026-03-07 04:35  [takbir]   Waktu SUBUH telah masuk: Jakarta \u2022 04:35  (lewat)");
-    EXPECT_EQ(lines[4], "2026-03-07 05:55  [none]     Sudah 5 menit dari adzan SYURUQ (Jakarta 05:50)");
-    EXPECT_EQ(lines.filter("(lewat)").size(), 4); // subuh's three and the syuruq reminder
+    EXPECT_EQ(lines[4], "2026-03-07 05:35  [default]  15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)  (lewat)");
+    EXPECT_EQ(lines.filter("(lewat)").size(), 5); // subuh's three, and sunrise's notice and reminder
 }
 
 TEST_F(LumoraCli, ParseExitsByWhatTheAnswerHolds) {
@@ -387,8 +387,8 @@ TEST_F(LumoraCli, WatchRedrawsTheCountdownAsTimePasses) {
     e.insert("LUMORA_NOTIFICATIONS", "off");
     QProcess p;
     p.setProcessEnvironment(e);
-    // Ashar is at 15:13: 62 s before it the countdown reads two minutes, then the prayer enters.
-    p.start(QStringLiteral(LUMORA_BINARY), {"today", "--watch", "--at", "2026-03-07T15:11:58"});
+    // Ashar is at 15:13: its last minute still counts down, then the prayer enters at its minute.
+    p.start(QStringLiteral(LUMORA_BINARY), {"today", "--watch", "--at", "2026-03-07T15:12:58"});
     QString out;
     for (int i = 0; i < 100 && !out.contains("ASHAR SAATNYA ADZAN"); ++i) {
         p.waitForReadyRead(100);
@@ -397,7 +397,7 @@ TEST_F(LumoraCli, WatchRedrawsTheCountdownAsTimePasses) {
     p.kill();
     p.waitForFinished();
     EXPECT_TRUE(out.contains("Jadwal Hari Ini (2026-03-07)")) << out.toStdString();
-    const qsizetype before = out.indexOf("ASHAR -2 menit\n");
+    const qsizetype before = out.indexOf("ASHAR -1 menit\n");
     const qsizetype entering = out.indexOf("ASHAR SAATNYA ADZAN\n");
     EXPECT_GE(before, 0) << out.toStdString();
     EXPECT_GT(entering, before) << out.toStdString();

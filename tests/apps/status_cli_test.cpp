@@ -57,7 +57,8 @@ TEST_F(StatusCli, TitleFollowsThePhasesOfTheDay) {
         {"2026-03-07T10:51:00", " DHUHUR -1j 1m", "label", "upcoming", "11:52"},   // 61 minutes before
         {"2026-03-07T05:50:00", " SYURUQ -15m", "orange", "approaching", "05:50"}, // counting to dhuha
         {"2026-03-07T15:12:00", " ASHAR -1m", "label", "upcoming", "15:13"},
-        {"2026-03-07T15:12:30", " ASHAR ADZAN", "red", "entering", "15:13"},   // its last minute
+        {"2026-03-07T15:12:30", " ASHAR -1m", "label", "upcoming", "15:13"},   // its last minute counts down
+        {"2026-03-07T15:13:00", " ASHAR ADZAN", "red", "entering", "15:13"},   // the adzan at its minute
         {"2026-03-07T15:13:01", " ASHAR ADZAN", "clear", "entering", "15:13"}, // odd blink second
         {"2026-03-07T15:25:30", " ASHAR +12m", "darkBlue", "cooldown", "15:13"},
     };
@@ -128,9 +129,9 @@ TEST_F(StatusCli, WithoutAScheduleTheTitleCarriesTheStatusAndExitsOne) {
 
 // Time runs on from --at; a line comes whenever the output changes.
 TEST_F(StatusCli, FollowPrintsANewLineAsTimePasses) {
-    // Ashar is at 15:13 and its last minute already reads ADZAN: a little over two seconds after the start.
+    // Ashar is at 15:13: two seconds after the start.
     const QStringList waybar = followUntil(
-        {"status", "--waybar", "--follow", "--at", "2026-03-07T15:11:58"}, [](const QStringList& lines) {
+        {"status", "--waybar", "--follow", "--at", "2026-03-07T15:12:58"}, [](const QStringList& lines) {
             return !lines.isEmpty() && objectOf(lines.last())["text"].toString() == u"ASHAR ADZAN";
         });
     ASSERT_GE(waybar.size(), 2) << waybar.join(u'\n').toStdString();

@@ -80,14 +80,13 @@ TEST(NotificationPlan, OneFullDayInSlotOrder) {
                     S::takbir, "2026-03-14 04:23"},
                    {"2026-03-14-subuh-5after", u"Sudah 5 menit dari adzan SUBUH (Jakarta 04:38)", u"",
                     S::none, "2026-03-14 04:43"},
+                   // Sunrise ends subuh's time and has no adzan: no takbir, no "since the adzan" notice.
+                   {"2026-03-14-syuruq-main", u"Matahari terbit, waktu SUBUH telah berakhir",
+                    u"Jakarta \u2022 05:50", S::standard, "2026-03-14 05:50"},
                    {"2026-03-14-syuruq-reminder", u"15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)", u"",
-                    S::takbir, "2026-03-14 05:35"},
-                   {"2026-03-14-syuruq-5after", u"Sudah 5 menit dari adzan SYURUQ (Jakarta 05:50)", u"",
-                    S::none, "2026-03-14 05:55"},
+                    S::standard, "2026-03-14 05:35"},
                    {"2026-03-14-dhuha-start", u"Dhuha / Isyroq", u"Jakarta \u2022 06:05", S::standard,
                     "2026-03-14 06:05"},
-                   {"2026-03-14-dhuha-5after", u"Sudah 5 menit dari adzan DHUHA / ISYROQ (Jakarta 06:18)",
-                    u"", S::none, "2026-03-14 06:23"},
                    {"2026-03-14-dhuhur-main", u"Waktu DHUHUR telah masuk", u"Jakarta \u2022 12:01", S::takbir,
                     "2026-03-14 12:01"},
                    {"2026-03-14-dhuhur-reminder", u"15 menit lagi \u2014> DHUHUR 12:01 (Jakarta)", u"",
@@ -121,9 +120,9 @@ TEST(NotificationPlan, CountsAndOrderOverTwoDays) {
         std::optional<PrayerDay> today, tomorrow;
         qsizetype count;
     } cases[] = {
-        {"two full days", fullDay("2026-03-14"), fullDay("2026-03-15"), 38},
+        {"two full days", fullDay("2026-03-14"), fullDay("2026-03-15"), 36},
         {"two parsed days", parsedDay("2026-03-14"), parsedDay("2026-03-15"), 36},
-        {"today only", fullDay("2026-03-14"), std::nullopt, 19},
+        {"today only", fullDay("2026-03-14"), std::nullopt, 18},
         {"tomorrow only", std::nullopt, parsedDay("2026-03-15"), 18},
         {"no day", std::nullopt, std::nullopt, 0},
     };
@@ -178,7 +177,7 @@ TEST(NotificationPlan, UnreadableSlotsAndDaysAreSkipped) {
     for (const auto& n : plan)
         ids << n.identifier;
     EXPECT_EQ(ids,
-              QStringList({"2026-03-14-syuruq-reminder", "2026-03-14-syuruq-5after", "2026-03-14-dhuha-start",
+              QStringList({"2026-03-14-syuruq-main", "2026-03-14-syuruq-reminder", "2026-03-14-dhuha-start",
                            "2026-03-14-ashar-main", "2026-03-14-ashar-reminder", "2026-03-14-ashar-5after",
                            "2026-03-14-isya-main", "2026-03-14-isya-reminder", "2026-03-14-isya-5after"}));
 }
@@ -195,7 +194,7 @@ TEST(ScheduleNotifications, ReplacesThePendingSetWithThePlan) {
     scheduleNotifications(both, center);
     scheduleNotifications(both, center);
     EXPECT_EQ(center.pendingRequests(), planNotifications(both));
-    EXPECT_EQ(center.pendingRequests().size(), 38);
+    EXPECT_EQ(center.pendingRequests().size(), 36);
 
     // A state without days empties the pending set.
     scheduleNotifications(stateWith(std::nullopt, std::nullopt), center);

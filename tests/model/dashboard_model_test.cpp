@@ -73,7 +73,7 @@ TEST(DashboardModel, Phases) {
         {"sunrise, last five minutes of the countdown", at(kDay, "06:00"), 0, "SYURUQ", "05", "50",
          "-5 menit", true, false, 1, 1.0, false, A::crimson, "SYURUQ"},
         // The parsed day has no dhuha slot: nothing to highlight.
-        {"dhuha window", at(kDay, "06:07"), 1, "DHUHA / ISYROQ", "06", "05", "SAATNYA ADZAN", false, true, 1,
+        {"dhuha window", at(kDay, "06:07"), 1, "DHUHA / ISYROQ", "06", "05", "WAKTU DHUHA", false, true, 1,
          1.08, true, A::crimson, ""},
     };
     for (const Case& c : cases) {

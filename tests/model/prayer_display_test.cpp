@@ -58,9 +58,11 @@ TEST(PrayerDisplay, AroundOnePrayer) {
         {at(d, "15:06"), {PrayerName::ashar, M::upcoming, P::approaching, "-6 menit"}},
         {at(d, "15:07"), {PrayerName::ashar, M::upcoming, P::upcoming, "-5 menit"}},
         {at(d, "15:09"), {PrayerName::ashar, M::upcoming, P::upcoming, "-3 menit"}},
-        {at(d, "15:11", 0), {PrayerName::ashar, M::upcoming, P::upcoming, "-1 menit"}},      // 60 s before
-        {at(d, "15:11", 1), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}}, // 59 s before
-        {at(d, "15:12"), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}},    // exactly at
+        {at(d, "15:11", 0), {PrayerName::ashar, M::upcoming, P::upcoming, "-1 menit"}}, // 60 s before
+        // Until the published time the faces count down: it already holds the precaution minutes.
+        {at(d, "15:11", 1), {PrayerName::ashar, M::upcoming, P::upcoming, "-1 menit"}}, // 59 s before
+        {at(d, "15:11", 59), {PrayerName::ashar, M::upcoming, P::upcoming, "-1 menit"}},
+        {at(d, "15:12"), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}}, // exactly at
         {at(d, "15:12", 59), {PrayerName::ashar, M::entering, P::entering, "SAATNYA ADZAN"}},
         {at(d, "15:13"), {PrayerName::ashar, M::passed, P::entering, "SAATNYA ADZAN"}},
         {at(d, "15:17", 59), {PrayerName::ashar, M::passed, P::entering, "SAATNYA ADZAN"}},
@@ -99,8 +101,8 @@ TEST(PrayerDisplay, SunriseRule) {
     } cases[] = {
         {at(d, "05:50"), {PrayerName::syuruq, M::upcoming, P::approaching, "-15 menit"}, at(d, "05:50")},
         {at(d, "06:04", 59), {PrayerName::syuruq, M::upcoming, P::upcoming, "-1 menit"}, at(d, "05:50")},
-        {at(d, "06:05"), {PrayerName::dhuha, M::entering, P::entering, "SAATNYA ADZAN"}, at(d, "06:05")},
-        {at(d, "06:14", 59), {PrayerName::dhuha, M::entering, P::entering, "SAATNYA ADZAN"}, at(d, "06:05")},
+        {at(d, "06:05"), {PrayerName::dhuha, M::entering, P::entering, "WAKTU DHUHA"}, at(d, "06:05")},
+        {at(d, "06:14", 59), {PrayerName::dhuha, M::entering, P::entering, "WAKTU DHUHA"}, at(d, "06:05")},
         {at(d, "06:15"), {PrayerName::syuruq, M::passed, P::cooldown, "+25 menit"}, at(d, "05:50")},
         {at(d, "06:20", 59), {PrayerName::syuruq, M::passed, P::cooldown, "+30 menit"}, at(d, "05:50")},
         {at(d, "06:21"), {PrayerName::dhuhur, M::upcoming, P::upcoming, "-5 jam 40 menit"}, at(d, "12:01")},

@@ -53,10 +53,13 @@ TEST(LumoraWidgetCli, TimelineJsonIsTheHourOfEntries) {
         EXPECT_EQ(first["time"].toString(), "12:00");
         EXPECT_EQ(first["status"].toString(), "-10 menit");
         EXPECT_EQ(first["statusOpacity"].toDouble(), 1);
-        EXPECT_EQ(entries[9].toObject()["status"].toString(), "SAATNYA ADZAN");
-        EXPECT_EQ(entries[60].toObject()["local"].toString(), "2026-01-01T12:50:30");
-        EXPECT_EQ(doc["reloadAt"].toDouble(), test::at("2026-01-01T12:51:30").seconds);
-        EXPECT_EQ(doc["reloadLocal"].toString(), "2026-01-01T12:51:30");
+        // The rest on whole minutes: the adzan's at its own minute, not in the one before.
+        EXPECT_EQ(entries[1].toObject()["local"].toString(), "2026-01-01T11:51:00");
+        EXPECT_EQ(entries[9].toObject()["status"].toString(), "-1 menit");
+        EXPECT_EQ(entries[10].toObject()["status"].toString(), "SAATNYA ADZAN");
+        EXPECT_EQ(entries[60].toObject()["local"].toString(), "2026-01-01T12:50:00");
+        EXPECT_EQ(doc["reloadAt"].toDouble(), test::at("2026-01-01T12:51:00").seconds);
+        EXPECT_EQ(doc["reloadLocal"].toString(), "2026-01-01T12:51:00");
     }
 }
 
@@ -76,7 +79,7 @@ TEST(LumoraWidgetCli, WithoutASnapshotOptionReadsTheAppsFile) {
     ASSERT_EQ(after.status, 0) << after.err.toStdString();
     EXPECT_TRUE(after.out.startsWith("2026-01-01T10:00:31  BEKASI  DHUHUR  12:00  -2 jam 0 menit\n"))
         << after.out.toStdString();
-    EXPECT_TRUE(after.out.endsWith("reload 2026-01-01T11:01:31\n"));
+    EXPECT_TRUE(after.out.endsWith("reload 2026-01-01T11:01:00\n"));
 }
 
 TEST(LumoraWidgetCli, RenderWritesTheEntryAsAPicture) {

@@ -12,20 +12,35 @@
 using namespace lumora;
 using test::at;
 
-TEST(LumoraWidgetProvider, TimelineIsAnHourOfMinutesFromTheUnroundedStart) {
+TEST(LumoraWidgetProvider, TimelineStartsNowThenFollowsTheWholeMinutes) {
     test::TempHome home;
     ASSERT_TRUE(WidgetSnapshotStore::write(test::widgetSnapshot()));
-    const ManualClock clock(at("2026-01-01T10:00:30"));
+    struct Case {
+        const char* start;
+        const char* second; // the first whole minute after the start
+        const char* last;
+        const char* reload;
+    } cases[] = {
+        {"2026-01-01T10:00:30", "2026-01-01T10:01:00", "2026-01-01T11:00:00", "2026-01-01T11:01:00"},
+        // On a whole minute the start is one already: no entry twice.
+        {"2026-01-01T10:00:00", "2026-01-01T10:01:00", "2026-01-01T11:00:00", "2026-01-01T11:01:00"},
+        {"2026-01-01T23:59:59", "2026-01-02T00:00:00", "2026-01-02T00:59:00", "2026-01-02T01:00:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        const ManualClock clock(at(c.start));
+        const LumoraWidgetTimeline t = LumoraWidgetProvider().getTimeline(clock);
 
-    const LumoraWidgetTimeline t = LumoraWidgetProvider().getTimeline(clock);
-
-    ASSERT_EQ(t.entries.size(), 61);
-    for (int i = 0; i < t.entries.size(); ++i) {
-        EXPECT_EQ(t.entries[i].date, clock.now() + 60.0 * i) << i;
-        EXPECT_EQ(t.entries[i].snapshot, test::widgetSnapshot()) << i;
+        ASSERT_EQ(t.entries.size(), 61);
+        EXPECT_EQ(t.entries[0].date, clock.now());
+        EXPECT_EQ(t.entries[1].date, at(c.second));
+        for (int i = 1; i < t.entries.size(); ++i)
+            EXPECT_EQ(t.entries[i].date, at(c.second) + 60.0 * (i - 1)) << i;
+        for (const LumoraWidgetEntry& e : t.entries)
+            EXPECT_EQ(e.snapshot, test::widgetSnapshot());
+        EXPECT_EQ(t.entries.last().date, at(c.last));
+        EXPECT_EQ(t.reloadAt, at(c.reload));
     }
-    EXPECT_EQ(t.entries.last().date, at("2026-01-01T11:00:30"));
-    EXPECT_EQ(t.reloadAt, at("2026-01-01T11:01:30"));
 }
 
 TEST(LumoraWidgetProvider, TheEntryOnShowIsTheLatestWhoseDateHasCome) {
@@ -37,11 +52,11 @@ TEST(LumoraWidgetProvider, TheEntryOnShowIsTheLatestWhoseDateHasCome) {
         const char* next;  // none: after the last entry
     } cases[] = {
         {"2026-01-01T10:00:29", nullptr, "2026-01-01T10:00:30"},
-        {"2026-01-01T10:00:30", "2026-01-01T10:00:30", "2026-01-01T10:01:30"},
-        {"2026-01-01T10:01:29", "2026-01-01T10:00:30", "2026-01-01T10:01:30"},
-        {"2026-01-01T10:01:30", "2026-01-01T10:01:30", "2026-01-01T10:02:30"},
-        {"2026-01-01T11:00:30", "2026-01-01T11:00:30", nullptr},
-        {"2026-01-01T13:00:00", "2026-01-01T11:00:30", nullptr},
+        {"2026-01-01T10:00:30", "2026-01-01T10:00:30", "2026-01-01T10:01:00"},
+        {"2026-01-01T10:00:59", "2026-01-01T10:00:30", "2026-01-01T10:01:00"},
+        {"2026-01-01T10:01:00", "2026-01-01T10:01:00", "2026-01-01T10:02:00"},
+        {"2026-01-01T11:00:00", "2026-01-01T11:00:00", nullptr},
+        {"2026-01-01T13:00:00", "2026-01-01T11:00:00", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.now);
@@ -88,7 +103,7 @@ TEST(LumoraWidgetProvider, SnapshotAndPlaceholderAreDatedNow) {
 
     const LumoraWidgetEntry snapshot = provider.getSnapshot(clock);
     EXPECT_EQ(snapshot.date, clock.now());
-    EXPECT_EQ(snapshot.viewModel(), (WidgetViewModel{"BOGOR", "DHUHUR", "12:00", "SAATNYA ADZAN", 1}));
+    EXPECT_EQ(snapshot.viewModel(), (WidgetViewModel{"BOGOR", "DHUHUR", "12:00", "-1 menit", 1}));
 
     const LumoraWidgetEntry placeholder = provider.placeholder(clock);
     EXPECT_EQ(placeholder.date, clock.now());

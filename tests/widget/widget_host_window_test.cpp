@@ -45,21 +45,23 @@ TEST(WidgetHostWindow, SwitchesEntriesWhenTheirDateComes) {
     Host host(at("2026-01-01T11:57:30"));
     QSignalSpy shown(host.window.get(), &WidgetHostWindow::entryShown);
     EXPECT_EQ(host.window->currentEntry()->date, at("2026-01-01T11:57:30"));
-    EXPECT_EQ(host.window->nextWakeAt(), at("2026-01-01T11:58:30"));
-    EXPECT_EQ(host.window->wakeTimer().interval(), 60000);
+    // The next entry is on the whole minute, where the tray and the window change too.
+    EXPECT_EQ(host.window->nextWakeAt(), at("2026-01-01T11:58:00"));
+    EXPECT_EQ(host.window->wakeTimer().interval(), 30000);
     EXPECT_TRUE(host.window->wakeTimer().isActive());
 
     // Woken early (a coarse timer, a clock set forward by hand): nothing changes, it sleeps the rest.
-    host.clock.set(at("2026-01-01T11:58:00"));
+    host.clock.set(at("2026-01-01T11:57:45"));
     host.window->wake();
     EXPECT_EQ(shown.count(), 0);
-    EXPECT_EQ(host.window->wakeTimer().interval(), 30000);
+    EXPECT_EQ(host.window->wakeTimer().interval(), 15000);
 
-    host.clock.set(at("2026-01-01T11:58:30"));
+    host.clock.set(at("2026-01-01T11:58:00"));
     host.window->wake();
     ASSERT_EQ(shown.count(), 1);
-    EXPECT_EQ(shown[0][0].value<LumoraWidgetEntry>().date, at("2026-01-01T11:58:30"));
+    EXPECT_EQ(shown[0][0].value<LumoraWidgetEntry>().date, at("2026-01-01T11:58:00"));
     EXPECT_EQ(host.window->currentEntry()->viewModel().statusText, "-2 menit");
+    EXPECT_EQ(host.window->wakeTimer().interval(), 60000);
 }
 
 TEST(WidgetHostWindow, ItsOwnTimerBringsTheNextEntry) {
@@ -85,14 +87,14 @@ TEST(WidgetHostWindow, RereadsTheSnapshotAtTheReloadTime) {
     host.window->wake();
     EXPECT_EQ(reloaded.count(), 0);
     EXPECT_EQ(host.shownCity(), "KOTA JAKARTA");
-    EXPECT_EQ(host.window->nextWakeAt(), at("2026-01-01T11:01:30"));
+    EXPECT_EQ(host.window->nextWakeAt(), at("2026-01-01T11:01:00"));
 
-    host.clock.set(at("2026-01-01T11:01:30"));
+    host.clock.set(at("2026-01-01T11:01:00"));
     host.window->wake();
     EXPECT_EQ(reloaded.count(), 1);
     EXPECT_EQ(host.shownCity(), "BOGOR");
-    EXPECT_EQ(host.window->timeline().entries.first().date, at("2026-01-01T11:01:30"));
-    EXPECT_EQ(host.window->timeline().reloadAt, at("2026-01-01T12:02:30"));
+    EXPECT_EQ(host.window->timeline().entries.first().date, at("2026-01-01T11:01:00"));
+    EXPECT_EQ(host.window->timeline().reloadAt, at("2026-01-01T12:02:00"));
 }
 
 TEST(WidgetHostWindow, AClockSetBackBeforeTheTimelineReloads) {

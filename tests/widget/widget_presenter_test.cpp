@@ -18,12 +18,14 @@ TEST(WidgetViewModel, FollowsTheDisplayMinuteByMinute) {
         WidgetViewModel expected;
     } cases[] = {
         {"2026-01-01T11:50:30", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "-10 menit", 1}},
-        {"2026-01-01T11:59:30", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 1}},
+        // The last half minute still counts down; the adzan comes at its minute.
+        {"2026-01-01T11:59:30", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "-1 menit", 1}},
+        {"2026-01-01T12:00:00", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 1}},
         // Entering on an odd second: the blinking status line is off.
-        {"2026-01-01T11:59:31", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 0}},
+        {"2026-01-01T12:00:01", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 0}},
         {"2026-01-01T12:03:07", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 0}},
         {"2026-01-01T12:12:31", true, {"KOTA JAKARTA", "DHUHUR", "12:00", "+12 menit", 1}},
-        {"2026-01-01T05:55:00", true, {"KOTA JAKARTA", "DHUHA / ISYROQ", "05:52", "SAATNYA ADZAN", 1}},
+        {"2026-01-01T05:55:00", true, {"KOTA JAKARTA", "DHUHA / ISYROQ", "05:52", "WAKTU DHUHA", 1}},
         // 31 minutes after isya the next day's subuh is featured, hours ahead.
         {"2026-01-01T20:00:00", true, {"KOTA JAKARTA", "SUBUH", "04:19", "-8 jam 19 menit", 1}},
         {"2026-01-01T20:00:00", false, {"KOTA JAKARTA", "ISYA", "19:29", "+31 menit", 1}},
