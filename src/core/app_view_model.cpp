@@ -1,13 +1,16 @@
 #include "app_view_model.h"
 
+#include "core/core_log.h"
+#include "core/notification_center.h"
 #include "core/prayer_notifications.h"
 #include "core/prayer_repository.h"
 #include "model/date_helpers.h"
 #include "model/prayer_display.h"
 #include "places/location_service.h"
-#include "core/notification_center.h"
 #include "snapshot/widget_reload.h"
 #include "snapshot/widget_snapshot.h"
+
+#include <qcoro/qcorosignal.h>
 
 #include <cmath>
 
@@ -145,6 +148,20 @@ QCoro::Task<> AppViewModel::restoreCachedState() {
 
 QCoro::Task<> AppViewModel::refresh(std::optional<GeoPoint> location) {
     QPointer<AppViewModel> self(this);
+    const RefreshKey key{location, todayKey(), DateHelpers::zoneId()};
+    if (m_refreshesInFlight.contains(key)) {
+        // The start alone asks several times (the first location, the activation, the start tasks); one load
+        // answers them all.
+        qCDebug(coreLog) << "refresh joins the one in flight";
+        while (self && self->m_refreshesInFlight.contains(key))
+            co_await qCoro(this, &AppViewModel::refreshFinished);
+        co_return;
+    }
+    m_refreshesInFlight.append(key);
+    if (location)
+        qCDebug(coreLog) << "schedule load for" << location->latitude << location->longitude;
+    else
+        qCDebug(coreLog) << "schedule load for no location";
     const Instant started = m_clock.now();
     m_lastClockSample = started;
     setCountdownNow(started);
@@ -153,12 +170,14 @@ QCoro::Task<> AppViewModel::refresh(std::optional<GeoPoint> location) {
 
     AppState loaded = co_await m_repository.loadState(location);
     if (!self) co_return;
+    m_refreshesInFlight.removeOne(key);
 
     const Instant now = m_clock.now();
     m_lastClockSample = now;
     setCountdownNow(now);
     applyState(loaded);
     if (m_notifications) scheduleNotifications(m_state, *m_notifications);
+    Q_EMIT refreshFinished();
 }
 
 void AppViewModel::applyState(const AppState& state) {
@@ -233,8 +252,14 @@ void AppViewModel::updateBlinkTimer() {
 }
 
 void AppViewModel::publishWidgetSnapshot(const AppState& state) {
-    // A failed write keeps the old file; the widget is asked to reload either way.
-    WidgetSnapshotStore::write(WidgetSnapshot::fromState(state, m_clock.now()));
+    // The widget's timeline already covers an unchanged state; rewriting it would only wake the widget.
+    if (m_publishedState == state) return;
+    // A failed write keeps the old file and is tried again with the next state; the widget is asked to
+    // reload either way.
+    if (WidgetSnapshotStore::write(WidgetSnapshot::fromState(state, m_clock.now())))
+        m_publishedState = state;
+    else
+        m_publishedState.reset();
     WidgetReload::reloadTimelines(QString::fromLatin1(WidgetReload::kWidgetKind), m_widgetBus);
     Q_EMIT widgetSnapshotPublished();
 }

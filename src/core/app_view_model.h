@@ -8,6 +8,7 @@
 #include "platform/location_provider.h"
 
 #include <QDBusConnection>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -62,7 +63,9 @@ public:
 
     /// The start sequence; runs once, later calls return at once.
     void bootstrap();
-    /// One load cycle for `location`. Not coalesced: the last to finish sets the state.
+    /// One load cycle for `location`. A refresh asked for while one for the same location, day and zone is in
+    /// flight joins it (it ends when that one ends); other refreshes run, and the last to finish sets the
+    /// state.
     QCoro::Task<> refresh(std::optional<GeoPoint> location);
     /// Starts a refresh with the location service's current location, without waiting for it.
     void startRefresh();
@@ -90,8 +93,10 @@ Q_SIGNALS:
     void blinkNowChanged();
     void locationStatusChanged();
     void debugLinesChanged();
-    /// A load cycle began (for diagnostics and tests: refreshes are not coalesced).
+    /// A load cycle began (a refresh that joined one in flight starts none).
     void refreshStarted();
+    /// A load cycle ended and its state was applied.
+    void refreshFinished();
     /// After the snapshot was written (or failed to be) and the reload was asked for.
     void widgetSnapshotPublished();
 
@@ -104,6 +109,14 @@ private:
     void setLocationStatus(LocationProvider::Authorization authorization);
     bool locationAuthorizedAlways() const;
     QString todayKey() const;
+
+    /// What makes two refreshes the same load: the state depends on the place, the day and the zone.
+    struct RefreshKey {
+        std::optional<GeoPoint> location;
+        QString dayKey;
+        QString zoneId;
+        bool operator==(const RefreshKey&) const = default;
+    };
 
     LocationService& m_locationService;
     PrayerRepository& m_repository;
@@ -124,6 +137,9 @@ private:
     bool m_hasStarted = false;
     std::optional<QString> m_lastRenderedDayKey;
     std::optional<Instant> m_lastClockSample;
+    QList<RefreshKey> m_refreshesInFlight;
+    /// The state last written to the widget snapshot: the same state again is not written or announced.
+    std::optional<AppState> m_publishedState;
 };
 
 } // namespace lumora

@@ -118,7 +118,8 @@ TEST_F(ViewModel, BootstrapRunsOnceAndPublishesEveryAppliedState) {
     EXPECT_EQ(refreshes->size(), 1) << "one set of start tasks";
     EXPECT_TRUE(model.isClockRunning());
     EXPECT_TRUE(model.isLocationRefreshRunning());
-    EXPECT_EQ(published->size() - publishedBefore, 3) << "seed, cached and loaded state";
+    // The cached state is the seed's again: written once, not twice.
+    EXPECT_EQ(published->size() - publishedBefore, 2) << "seed and loaded state";
     EXPECT_TRUE(QFile::exists(WidgetSnapshotStore::url()));
     EXPECT_EQ(model.lastRenderedDayKey(), "2026-03-07");
     EXPECT_EQ(model.debugLines(), (QStringList{"Kota: Jakarta / jkt", "Tanggal: Sabtu, 07 Maret 2026",
@@ -170,20 +171,58 @@ TEST_F(ViewModel, FirstTickWithoutADayKeyStartsOneRefresh) {
     ASSERT_EQ(vm->lastRenderedDayKey(), std::nullopt);
     tickAfter(1);
     tickAfter(1);
-    EXPECT_EQ(refreshes->size(), 1) << "the first tick's, beside the location's from construction";
+    EXPECT_EQ(refreshes->size(), 0) << "the first tick's joins the location's from construction";
     ASSERT_TRUE(settle());
+}
+
+TEST_F(ViewModel, ARefreshForTheSameLoadJoinsTheOneInFlight) {
+    replyDelay = 300ms;
+    make();
+    ASSERT_TRUE(vm->isLoading()) << "the location's refresh is waiting for the service";
+    QSignalSpy finished(vm.get(), &AppViewModel::refreshFinished);
+    // The same place, day and zone: what a start asks for several times over.
+    vm->startRefresh();
+    vm->handleAppResumed();
+    EXPECT_EQ(refreshes->size(), 0);
+    // Another place is another load.
+    fake->deliver({GeoPoint{-6.9175, 107.6191}});
+    EXPECT_EQ(refreshes->size(), 1);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(spinUntil([&] { return finished.size() >= 2; }));
+    EXPECT_EQ(finished.size(), 2) << "one for each load, none for the joined asks";
+
+    // Nothing in flight: the next ask starts a load of its own.
+    vm->startRefresh();
+    EXPECT_EQ(refreshes->size(), 2);
+    ASSERT_TRUE(settle());
+}
+
+TEST_F(ViewModel, ARefreshAfterMidnightDoesNotJoinTheDayBefore) {
+    clock.set(at("2026-03-07", "23:59") + 58);
+    make();
+    ASSERT_TRUE(settle());
+    replyDelay = 300ms;
+    for (const QString& f : QDir(home.dataFolder()).entryList({"month-*.json"}))
+        QFile::remove(home.dataFolder() + "/" + f);
+    vm->startRefresh(); // for the 7th
+    const int before = refreshes->size();
+    tickAfter(2); // 00:00:00 of the 8th: the day's refresh is another load
+    EXPECT_EQ(refreshes->size() - before, 1);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(
+        spinUntil([&] { return vm->state().todayDay && vm->state().todayDay->date == "2026-03-08"; }));
 }
 
 TEST_F(ViewModel, BlinkClockRunsOnlyWhileApproachingOrEntering) {
     make();
     ASSERT_TRUE(settle());
-    // Dhuhur at 11:52: approaching from 15 to 6 minutes before, entering from its last minute to 5 minutes
-    // after, cool-down from then on.
+    // Dhuhur at 11:52: approaching from 15 to 6 minutes before, entering from its minute to 5 minutes after,
+    // cool-down from then on.
     struct Case {
         const char* time;
         bool blinking;
-    } cases[] = {{"11:30", false}, {"11:40", true},  {"11:47", false}, {"11:51", true},
-                 {"11:55", true},  {"11:59", false}, {"11:38", true}};
+    } cases[] = {{"11:30", false}, {"11:40", true}, {"11:47", false}, {"11:51", false},
+                 {"11:52", true},  {"11:55", true}, {"11:59", false}, {"11:38", true}};
     for (const Case& c : cases) {
         clock.set(at("2026-03-07", c.time) + 30);
         vm->handleMinuteTick();

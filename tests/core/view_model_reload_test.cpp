@@ -25,15 +25,21 @@ TEST(ViewModelOnTheBus, EveryAppliedStateAsksTheWidgetToReload) {
     VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
     PrayerRepository repository{PrayerSource(network, "test-agent", QString()), catalog, store, clock};
-    LocationService location{std::make_unique<test::FakeLocationProvider>(), store};
+    auto provider = std::make_unique<test::FakeLocationProvider>();
+    test::FakeLocationProvider* fake = provider.get();
+    LocationService location{std::move(provider), store};
 
     WidgetReload::Listener listener;
     ASSERT_TRUE(listener.isListening());
     QSignalSpy reloads(&listener, &WidgetReload::Listener::reloadRequested);
     AppViewModel vm(location, repository, nullptr, clock, QDBusConnection::sessionBus());
     QSignalSpy published(&vm, &AppViewModel::widgetSnapshotPublished);
+    QSignalSpy finished(&vm, &AppViewModel::refreshFinished);
     vm.bootstrap();
-    ASSERT_TRUE(test::spinUntil([&] { return !vm.isLoading() && published.size() >= 2; }));
+    ASSERT_TRUE(test::spinUntil([&] { return !vm.isLoading() && finished.size() >= 1; }));
+    // A new place is a new state: published, and announced once more.
+    fake->deliver({GeoPoint{-0.0263, 109.3425}});
+    ASSERT_TRUE(test::spinUntil([&] { return !vm.isLoading() && published.size() >= 1; }));
     ASSERT_TRUE(test::spinUntil([&] { return reloads.size() >= published.size() + 1; }));
     EXPECT_EQ(reloads.size(), published.size() + 1) << "the construction's refresh published before the spy";
     for (const auto& args : reloads)
