@@ -38,16 +38,14 @@ TEST(Autostart, AnEntryUnderTheEarlierNameIsOursToo) {
         bool enabled;
         const char* inEffect;
     };
-    const QByteArray off =
-        Autostart::entryText() + "Hidden=true
-                                 ";
-        const Case cases[] = {
-            {"earlier name only", std::nullopt, Autostart::entryText(), true, "lumora.desktop"},
-            {"earlier name, switched off", std::nullopt, off, false, "lumora.desktop"},
-            // Both present: the current name decides.
-            {"both, current off", off, Autostart::entryText(), false, "id.lumora.Lumora.desktop"},
-            {"both, earlier off", Autostart::entryText(), off, true, "id.lumora.Lumora.desktop"},
-        };
+    const QByteArray off = Autostart::entryText() + "Hidden=true\n";
+    const Case cases[] = {
+        {"earlier name only", std::nullopt, Autostart::entryText(), true, "lumora.desktop"},
+        {"earlier name, switched off", std::nullopt, off, false, "lumora.desktop"},
+        // Both present: the current name decides.
+        {"both, current off", off, Autostart::entryText(), false, "id.lumora.Lumora.desktop"},
+        {"both, earlier off", Autostart::entryText(), off, true, "id.lumora.Lumora.desktop"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
@@ -55,7 +53,9 @@ TEST(Autostart, AnEntryUnderTheEarlierNameIsOursToo) {
         const QString current = dir.path() + "/id.lumora.Lumora.desktop";
         const QString legacy = dir.path() + "/lumora.desktop";
         ASSERT_TRUE(storage::writeFileAtomically(legacy, c.legacy));
-        if (c.current) ASSERT_TRUE(storage::writeFileAtomically(current, *c.current));
+        if (c.current) {
+            ASSERT_TRUE(storage::writeFileAtomically(current, *c.current));
+        }
         EXPECT_EQ(entry.isEnabled(), c.enabled);
         EXPECT_EQ(entry.path(), dir.path() + "/" + c.inEffect);
 
