@@ -5,6 +5,7 @@
 #include "widget/lumora_widget_view.h"
 #include "widget/widget_host_window.h"
 
+#include "model/app_identity.h"
 #include "model/data_folder.h"
 #include "model/local_iso.h"
 
@@ -207,6 +208,7 @@ int hostCommand(int argc, char** argv, const Options& o) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumora-widget"));
+    QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::kWidgetDesktopEntry));
     QApplication::setQuitOnLastWindowClosed(true);
     const QString settingsPath = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                                  QStringLiteral("/lumora/lumora.conf");

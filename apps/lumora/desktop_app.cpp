@@ -8,6 +8,7 @@
 #include "core/app_view_model.h"
 #include "core/notification_center.h"
 #include "core/single_instance_lock.h"
+#include "model/app_identity.h"
 #include "model/dashboard_model.h"
 #include "model/data_folder.h"
 #include "places/storage.h"
@@ -171,7 +172,7 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("lumora"));
     QApplication::setApplicationName(QStringLiteral("lumora"));
-    QApplication::setDesktopFileName(QStringLiteral("lumora"));
+    QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::kDesktopEntry));
     // Closing the window leaves the app in the tray; only "Exit" or a signal ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     AppConfig config = AppConfig::resolve();

@@ -15,6 +15,7 @@ WidgetViewModel WidgetViewModel::make(Instant date, const QString& cityName,
     WidgetViewModel m;
     m.cityName = cityName.toUpper();
     const auto display = prayerDisplay(date, today, tomorrow);
+    m.schedule = widgetSchedule(display, today, tomorrow);
     if (!display) {
         m.title = widgetTitle(PrayerName::subuh);
         m.timeText = QStringLiteral("--:--");

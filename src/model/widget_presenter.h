@@ -2,7 +2,9 @@
 
 #include "instant.h"
 #include "prayer_schedule.h"
+#include "widget_schedule.h"
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -16,6 +18,8 @@ struct WidgetViewModel {
     QString timeText;   ///< "HH:mm", "--:--" without a featured prayer
     QString statusText; ///< countdown or status line; the snapshot's status without a featured prayer
     double statusOpacity = 1;
+    /// The day's times beside the countdown in the medium family.
+    QList<WidgetScheduleRow> schedule;
 
     bool operator==(const WidgetViewModel&) const = default;
 

@@ -2,6 +2,8 @@
 
 #include "places/storage.h"
 
+#include "model/app_identity.h"
+
 #include <QFileInfo>
 #include <QList>
 #include <QStandardPaths>
@@ -10,7 +12,8 @@ namespace lumora {
 
 namespace {
 
-constexpr char kEntryName[] = "lumora.desktop";
+// The name earlier versions gave the entry.
+constexpr char kLegacyEntryName[] = "lumora.desktop";
 
 /// The value of `key` in the [Desktop Entry] group; empty when absent.
 QByteArray desktopEntryValue(const QByteArray& text, const QByteArray& key) {
@@ -35,10 +38,16 @@ Autostart::Autostart()
                 QStringLiteral("/autostart")) {}
 
 Autostart::Autostart(const QString& autostartFolder)
-    : m_path(autostartFolder + u'/' + QLatin1String(kEntryName)) {}
+    : m_path(autostartFolder + u'/' + QLatin1String(AppIdentity::kDesktopEntry) + QStringLiteral(".desktop")),
+      m_legacyPath(autostartFolder + u'/' + QLatin1String(kLegacyEntryName)) {}
+
+QString Autostart::path() const {
+    if (!QFileInfo::exists(m_path) && QFileInfo::exists(m_legacyPath)) return m_legacyPath;
+    return m_path;
+}
 
 bool Autostart::isEnabled() const {
-    const auto text = storage::readFile(m_path);
+    const auto text = storage::readFile(path());
     if (!text) return false;
     // Desktops switch an entry off in place rather than deleting it; such an entry does not start anything.
     return desktopEntryValue(*text, "Hidden") != "true" &&
@@ -47,12 +56,16 @@ bool Autostart::isEnabled() const {
 
 bool Autostart::enable() const {
     storage::ensureFolder(QFileInfo(m_path).absolutePath());
-    return storage::writeFileAtomically(m_path, entryText());
+    if (!storage::writeFileAtomically(m_path, entryText())) return false;
+    // One entry, so the session starts one copy and a desktop's switch acts on the entry that counts.
+    storage::removeFile(m_legacyPath);
+    return true;
 }
 
 bool Autostart::disable() const {
     storage::removeFile(m_path);
-    return !QFileInfo::exists(m_path);
+    storage::removeFile(m_legacyPath);
+    return !QFileInfo::exists(m_path) && !QFileInfo::exists(m_legacyPath);
 }
 
 QByteArray Autostart::entryText() {

@@ -1,5 +1,7 @@
 #include "lumora_widget_view.h"
 
+#include "model/dashboard_model.h"
+
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
@@ -18,6 +20,16 @@ const QColor kGrey = QColor::fromRgbF(0.42f, 0.42f, 0.42f);
 const QColor kGradientEnd = QColor::fromRgbF(1.0f, 0.97f, 0.98f);
 // Default spacing between the two words of the brand label.
 constexpr double kHeaderSpacing = 8;
+// Schedule rows: their tallest band, the gap between bands, the text's inset in a band and the band's
+// corners.
+constexpr double kRowHeight = 22;
+constexpr double kRowGap = 2;
+constexpr double kRowInset = 8;
+constexpr double kRowRadius = 7;
+constexpr int kRowLabelSize = 12;
+constexpr int kRowTimeSize = 13;
+// The hairline between the columns stops short of the rounded card's top and bottom.
+constexpr double kDividerInset = 20;
 
 // Comfortaa has no Black weight: Bold is its heaviest.
 QFont rounded(int pixelSize, QFont::Weight weight) {
@@ -61,6 +73,46 @@ int wrappedLineCount(const QFontMetricsF& fm, const QString& text, double width)
     return std::max(1, static_cast<int>(std::lround(r.height() / fm.lineSpacing())));
 }
 
+// The medium family's second column: the listed day's rows, centred in the padded height, or why there are
+// none. The countdown stack keeps the first column exactly as the small family draws it.
+void layoutSchedule(WidgetLayout& l, const WidgetViewModel& model, const QSizeF& size) {
+    using LumoraWidgetView::kPadding;
+    const double left = LumoraWidgetView::kCountdownColumnWidth + kPadding;
+    const double width = size.width() - kPadding - left;
+    const double height = size.height() - 2 * kPadding;
+    l.divider =
+        QRectF(LumoraWidgetView::kCountdownColumnWidth, kDividerInset, 0, size.height() - 2 * kDividerInset);
+
+    if (model.schedule.isEmpty()) {
+        WidgetLayout::Line empty =
+            singleLine(DashboardTexts::kNoSchedule, rounded(11, QFont::Bold), 11, 0.7, width, 0);
+        empty.rect.moveTo(left, kPadding + (height - empty.rect.height()) / 2);
+        l.scheduleEmpty = empty;
+        return;
+    }
+
+    const auto n = static_cast<double>(model.schedule.size());
+    const double rowHeight = std::min(kRowHeight, (height - kRowGap * (n - 1)) / n);
+    // A day with more slots than the column holds at full size gets smaller text as well as lower bands.
+    const double textScale = std::min(1.0, rowHeight / kRowHeight);
+    const QFont labelFont = scaled(rounded(kRowLabelSize, QFont::Black), kRowLabelSize, textScale);
+    const QFont timeFont = scaled(mono(kRowTimeSize, QFont::Bold), kRowTimeSize, textScale);
+    double y = kPadding + (height - (n * rowHeight + (n - 1) * kRowGap)) / 2;
+    for (const WidgetScheduleRow& row : model.schedule) {
+        WidgetLayout::Row r;
+        r.rect = QRectF(left, y, width, rowHeight);
+        r.highlight = row.highlight;
+        const double timeWidth = std::min(QFontMetricsF(timeFont).horizontalAdvance(row.time), width / 2);
+        r.time = singleLine(row.time, timeFont, timeFont.pixelSize(), 0.7, timeWidth, 0);
+        r.time.rect = QRectF(r.rect.right() - kRowInset - timeWidth, y, timeWidth, rowHeight);
+        const double labelWidth = width - 3 * kRowInset - timeWidth;
+        r.label = singleLine(row.label, labelFont, labelFont.pixelSize(), 0.7, labelWidth, 0);
+        r.label.rect = QRectF(left + kRowInset, y, labelWidth, rowHeight);
+        l.schedule.append(r);
+        y += rowHeight + kRowGap;
+    }
+}
+
 } // namespace
 
 QSize widgetSize(WidgetFamily family) {
@@ -81,7 +133,7 @@ namespace LumoraWidgetView {
 
 WidgetLayout layout(const WidgetViewModel& model, WidgetFamily family) {
     const QSizeF size = widgetSize(family);
-    const double width = size.width() - 2 * kPadding;
+    const double width = kCountdownColumnWidth - 2 * kPadding;
 
     const QFont brandFont = rounded(16, QFont::DemiBold);
     const QFont accentFont = rounded(16, QFont::Black);
@@ -123,6 +175,7 @@ WidgetLayout layout(const WidgetViewModel& model, WidgetFamily family) {
     const double top = kPadding + std::max(0.0, (size.height() - 2 * kPadding - y) / 2);
     for (WidgetLayout::Line* line : {&l.brand, &l.accent, &l.city, &l.title, &l.time, &l.status})
         line->rect.translate(kPadding, top);
+    if (family == WidgetFamily::medium) layoutSchedule(l, model, size);
     return l;
 }
 
@@ -158,6 +211,24 @@ void paint(QPainter& p, const WidgetViewModel& model, WidgetFamily family) {
     if (model.statusOpacity > 0) {
         p.setOpacity(model.statusOpacity);
         draw(l.status, kRed, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap);
+        p.setOpacity(1);
+    }
+
+    if (l.divider.height() > 0) {
+        p.setPen(QPen(QColor(kDarkRed.red(), kDarkRed.green(), kDarkRed.blue(), 40), 1));
+        p.drawLine(l.divider.topLeft(), l.divider.bottomLeft());
+    }
+    if (l.scheduleEmpty) draw(*l.scheduleEmpty, kGrey, oneLine);
+    for (const WidgetLayout::Row& row : l.schedule) {
+        // The featured prayer's band is the title's red, with its name and time in white on it.
+        if (row.highlight) {
+            QPainterPath band;
+            band.addRoundedRect(row.rect, kRowRadius, kRowRadius);
+            p.fillPath(band, kRed);
+        }
+        draw(row.label, row.highlight ? QColor(Qt::white) : kDarkRed, oneLine);
+        draw(row.time, row.highlight ? QColor(Qt::white) : QColor(Qt::black),
+             Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine);
     }
     p.restore();
 }

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QList>
 #include <QRectF>
 #include <QSize>
 #include <QString>
@@ -36,6 +37,20 @@ struct WidgetLayout {
     Line title;
     Line time;
     Line status; ///< up to two lines, word-wrapped
+
+    /// One schedule row of the medium family: its band (filled when highlighted), the name and the time.
+    struct Row {
+        QRectF rect;
+        Line label;
+        Line time;
+        bool highlight = false;
+    };
+    /// The medium family's column beside the countdown; empty in the small family.
+    QList<Row> schedule;
+    /// "Jadwal belum tersedia." in that column when the snapshot holds no day; none otherwise.
+    std::optional<Line> scheduleEmpty;
+    /// The hairline between the countdown and the schedule; empty in the small family.
+    QRectF divider;
 };
 
 /// Draws one entry's view model; holds no state.
@@ -44,6 +59,8 @@ namespace LumoraWidgetView {
 inline constexpr double kPadding = 12;
 inline constexpr double kSpacing = 6;
 inline constexpr double kCornerRadius = 20;
+/// The countdown stack's column: the whole small widget, the leading part of the medium one.
+inline constexpr double kCountdownColumnWidth = 170;
 
 WidgetLayout layout(const WidgetViewModel& model, WidgetFamily family);
 /// Paints into the rectangle (0, 0, widgetSize(family)) of the painter's coordinates.

@@ -1,5 +1,6 @@
 #include "widget_host_window.h"
 
+#include "widget_placement.h"
 #include "x11_desktop_hints.h"
 
 #include "snapshot/widget_reload.h"
@@ -29,6 +30,14 @@ constexpr int kSaveDelayMs = 500;
 // The first start places the widget this far in from the screen's top right corner.
 constexpr int kScreenMargin = 24;
 
+// The free area of the screen the widget stands on (mostly), else of the primary one; empty without a screen.
+QRect availableAreaAt(const QRect& geometry, const QScreen* fallback) {
+    const QScreen* screen = QGuiApplication::screenAt(geometry.center());
+    if (!screen) screen = fallback;
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
 } // namespace
 
 WidgetHostWindow::WidgetHostWindow(const Clock& clock, LumoraWidgetProvider provider,
@@ -46,7 +55,9 @@ WidgetHostWindow::WidgetHostWindow(const Clock& clock, LumoraWidgetProvider prov
 
     const QVariant position = m_settings->value(QString::fromLatin1(kPositionKey));
     if (position.canConvert<QPoint>() && position.isValid()) {
-        move(position.toPoint());
+        // A place saved on a screen that has since gone or shrunk is brought back into view.
+        const QRect stored(position.toPoint(), size());
+        move(widgetPlacement(availableAreaAt(stored, nullptr), stored, size()).topLeft());
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.right() - width() - kScreenMargin, area.top() + kScreenMargin);
@@ -85,7 +96,10 @@ void WidgetHostWindow::setFamily(WidgetFamily family) {
     m_settings->sync();
     if (family == m_family) return;
     m_family = family;
-    setFixedSize(widgetSize(m_family));
+    const QRect placed =
+        widgetPlacement(availableAreaAt(geometry(), screen()), geometry(), widgetSize(m_family));
+    setFixedSize(placed.size());
+    move(placed.topLeft());
     applyShape();
     update();
 }

@@ -34,7 +34,7 @@ protected:
         return r;
     }
     QString entryPath() const {
-        return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/lumora.desktop";
+        return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/id.lumora.Lumora.desktop";
     }
 
     TempHome m_home;
@@ -76,6 +76,23 @@ TEST_F(AutostartCli, WrongArgumentsChangeNothing) {
         EXPECT_TRUE(r.err.contains("lumora autostart on|off|status")) << r.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(entryPath()));
     }
+}
+
+TEST_F(AutostartCli, AnEntryFromAnEarlierVersionKeepsWorking) {
+    const QString legacy = qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/lumora.desktop";
+    storage::ensureFolder(QFileInfo(legacy).absolutePath());
+    ASSERT_TRUE(storage::writeFileAtomically(legacy, "[Desktop Entry]\nType=Application\nName=Lumora\n"
+                                                     "Exec=lumora --hidden\n"));
+    EXPECT_EQ(run({"status"}).out, "Mulai saat login: aktif (" + legacy + ")\n");
+
+    const AutostartRun r = run({"on"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Mulai saat login: aktif (" + entryPath() + ")\n");
+    EXPECT_FALSE(QFileInfo::exists(legacy)) << "renamed, not doubled";
+
+    ASSERT_TRUE(storage::writeFileAtomically(legacy, "[Desktop Entry]\nExec=lumora --hidden\n"));
+    EXPECT_EQ(run({"off"}).out, "Mulai saat login: tidak aktif (" + entryPath() + ")\n");
+    EXPECT_FALSE(QFileInfo::exists(legacy));
 }
 
 TEST_F(AutostartCli, AnEntryThatCannotBeWrittenFails) {

@@ -11,7 +11,7 @@ endif()
 
 set(expected
   bin/lumora bin/lumora-widget
-  share/applications/lumora.desktop share/applications/lumora-widget.desktop
+  share/applications/id.lumora.Lumora.desktop share/applications/id.lumora.Lumora.Widget.desktop
   share/metainfo/id.lumora.Lumora.metainfo.xml
   share/icons/hicolor/scalable/apps/lumora.svg
   share/lumora/sounds/takbir.wav share/lumora/vesk_sholat_v2.png)

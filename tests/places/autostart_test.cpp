@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace lumora;
 
 namespace {
@@ -24,7 +26,50 @@ QString folderOf(const QTemporaryDir& dir) {
 
 TEST(Autostart, FollowsXdgConfigHome) {
     test::TempHome home;
-    EXPECT_EQ(Autostart().path(), qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/lumora.desktop");
+    EXPECT_EQ(Autostart().path(),
+              qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart/id.lumora.Lumora.desktop");
+}
+
+TEST(Autostart, AnEntryUnderTheEarlierNameIsOursToo) {
+    struct Case {
+        const char* name;
+        std::optional<QByteArray> current; ///< id.lumora.Lumora.desktop, none when absent
+        QByteArray legacy;                 ///< lumora.desktop
+        bool enabled;
+        const char* inEffect;
+    };
+    const QByteArray off = Autostart::entryText() + "Hidden=true\n";
+    const Case cases[] = {
+        {"earlier name only", std::nullopt, Autostart::entryText(), true, "lumora.desktop"},
+        {"earlier name, switched off", std::nullopt, off, false, "lumora.desktop"},
+        // Both present: the current name decides.
+        {"both, current off", off, Autostart::entryText(), false, "id.lumora.Lumora.desktop"},
+        {"both, earlier off", Autostart::entryText(), off, true, "id.lumora.Lumora.desktop"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const Autostart entry(dir.path());
+        const QString current = dir.path() + "/id.lumora.Lumora.desktop";
+        const QString legacy = dir.path() + "/lumora.desktop";
+        ASSERT_TRUE(storage::writeFileAtomically(legacy, c.legacy));
+        if (c.current) {
+            ASSERT_TRUE(storage::writeFileAtomically(current, *c.current));
+        }
+        EXPECT_EQ(entry.isEnabled(), c.enabled);
+        EXPECT_EQ(entry.path(), dir.path() + "/" + c.inEffect);
+
+        // Switching on leaves one entry, under the current name; switching off leaves none.
+        ASSERT_TRUE(entry.enable());
+        EXPECT_TRUE(entry.isEnabled());
+        EXPECT_FALSE(QFileInfo::exists(legacy));
+        EXPECT_EQ(storage::readFile(current), Autostart::entryText());
+        ASSERT_TRUE(storage::writeFileAtomically(legacy, c.legacy));
+        ASSERT_TRUE(entry.disable());
+        EXPECT_FALSE(QFileInfo::exists(current));
+        EXPECT_FALSE(QFileInfo::exists(legacy));
+        EXPECT_FALSE(entry.isEnabled());
+    }
 }
 
 TEST(Autostart, OnWritesAnEntryThatStartsHiddenAndOffRemovesIt) {

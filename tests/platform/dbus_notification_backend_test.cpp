@@ -86,7 +86,7 @@ TEST_F(FakeServerTest, NotifyCarriesTheRequestAndItsSoundHints) {
         EXPECT_TRUE(call.actions.isEmpty());
         EXPECT_EQ(call.expireTimeout, -1);
         QVariantMap hints = c.soundHints;
-        hints.insert("desktop-entry", "lumora");
+        hints.insert("desktop-entry", "id.lumora.Lumora");
         EXPECT_EQ(call.hints, hints);
     }
 }

@@ -79,7 +79,7 @@ TEST(LumoraWidgetProvider, AnyUnreadableSnapshotGivesTheFallback) {
     ASSERT_TRUE(
         test::writeFile(bad, R"({"cityName":"Bandung","cityCode":"bdg","statusText":"s","savedAt":"2026"})"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    const WidgetViewModel fallback{"JAKARTA", "SUBUH", "--:--", "Memuat jadwal...", 1};
+    const WidgetViewModel fallback{"JAKARTA", "SUBUH", "--:--", "Memuat jadwal...", 1, {}};
 
     for (const QString& path :
          {QString() /* the app's file, never written */, home.path() + "/missing.json", bad, folder}) {
@@ -103,7 +103,11 @@ TEST(LumoraWidgetProvider, SnapshotAndPlaceholderAreDatedNow) {
 
     const LumoraWidgetEntry snapshot = provider.getSnapshot(clock);
     EXPECT_EQ(snapshot.date, clock.now());
-    EXPECT_EQ(snapshot.viewModel(), (WidgetViewModel{"BOGOR", "DHUHUR", "12:00", "-1 menit", 1}));
+    WidgetViewModel shown = snapshot.viewModel();
+    ASSERT_EQ(shown.schedule.size(), 6) << "the snapshot's day, for the medium widget";
+    EXPECT_TRUE(shown.schedule[2].highlight);
+    shown.schedule.clear();
+    EXPECT_EQ(shown, (WidgetViewModel{"BOGOR", "DHUHUR", "12:00", "-1 menit", 1, {}}));
 
     const LumoraWidgetEntry placeholder = provider.placeholder(clock);
     EXPECT_EQ(placeholder.date, clock.now());

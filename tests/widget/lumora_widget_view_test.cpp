@@ -1,5 +1,7 @@
 #include "widget/lumora_widget_view.h"
 
+#include "model/dashboard_model.h"
+
 #include "widget_fixtures.h"
 
 #include <QColor>
@@ -13,6 +15,7 @@ using namespace lumora;
 namespace {
 
 const QColor kRed = QColor::fromRgbF(0.82f, 0.12f, 0.24f);
+const QColor kGrey = QColor::fromRgbF(0.42f, 0.42f, 0.42f);
 
 bool near(QColor a, QColor b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
@@ -37,8 +40,8 @@ int countDark(const QImage& image, const QRectF& rect, double scale) {
 } // namespace
 
 TEST(LumoraWidgetView, DrawsBothFamiliesAtEveryScale) {
-    const WidgetViewModel shown{"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 1};
-    const WidgetViewModel hidden{"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 0};
+    const WidgetViewModel shown{"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 1, {}};
+    const WidgetViewModel hidden{"KOTA JAKARTA", "DHUHUR", "12:00", "SAATNYA ADZAN", 0, {}};
     for (const WidgetFamily family : {WidgetFamily::small, WidgetFamily::medium}) {
         for (const double scale : {1.0, 2.0}) {
             SCOPED_TRACE(familyName(family).toStdString() + " x" + std::to_string(scale));
@@ -66,8 +69,15 @@ TEST(LumoraWidgetView, DrawsBothFamiliesAtEveryScale) {
 }
 
 TEST(LumoraWidgetView, KeepsEveryLineInsideThePaddedArea) {
-    const WidgetViewModel longest{"KABUPATEN KEPULAUAN SERIBU UTARA", "DHUHA / ISYROQ", "--:--",
-                                  "Gagal memuat jadwal untuk Kabupaten Kepulauan Seribu Utara", 1};
+    WidgetViewModel longest{"KABUPATEN KEPULAUAN SERIBU UTARA",
+                            "DHUHA / ISYROQ",
+                            "--:--",
+                            "Gagal memuat jadwal untuk Kabupaten Kepulauan Seribu Utara",
+                            1,
+                            {}};
+    // A day that lists all seven slots, the widest name among them.
+    for (const PrayerName name : kAllPrayerNames)
+        longest.schedule.append({name, widgetTitle(name), "23:59", name == PrayerName::dhuha});
     for (const WidgetFamily family : {WidgetFamily::small, WidgetFamily::medium}) {
         SCOPED_TRACE(familyName(family).toStdString());
         const QRectF inner = QRectF(QPointF(0, 0), QSizeF(widgetSize(family))).adjusted(12, 12, -12, -12);
@@ -85,5 +95,79 @@ TEST(LumoraWidgetView, KeepsEveryLineInsideThePaddedArea) {
         EXPECT_LT(l.city.rect.bottom(), l.title.rect.top());
         EXPECT_LT(l.title.rect.bottom(), l.time.rect.top());
         EXPECT_LT(l.time.rect.bottom(), l.status.rect.top());
+
+        if (family == WidgetFamily::small) {
+            EXPECT_TRUE(l.schedule.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(l.schedule.size(), 7);
+        for (qsizetype i = 0; i < l.schedule.size(); ++i) {
+            const WidgetLayout::Row& row = l.schedule[i];
+            SCOPED_TRACE(row.label.text.toStdString());
+            EXPECT_TRUE(inner.contains(row.rect)) << "row outside the padding";
+            EXPECT_GT(row.rect.left(), l.status.rect.right()) << "the schedule stands beside the countdown";
+            EXPECT_LT(row.label.rect.right(), row.time.rect.left());
+            EXPECT_LE(QFontMetricsF(row.label.font).horizontalAdvance(row.label.text),
+                      row.label.rect.width() + 0.5);
+            EXPECT_LE(QFontMetricsF(row.time.font).horizontalAdvance(row.time.text),
+                      row.time.rect.width() + 0.5);
+            if (i > 0) {
+                EXPECT_LE(l.schedule[i - 1].rect.bottom(), row.rect.top()) << "rows overlap";
+            }
+        }
     }
+}
+
+TEST(LumoraWidgetView, MediumListsTheDayBesideAnUnchangedCountdown) {
+    const WidgetViewModel model =
+        WidgetViewModel::make(test::at("2026-01-01T11:50:30"), "Kota Jakarta", test::widgetDay("2026-01-01"),
+                              test::widgetDay("2026-01-02", "04:19"), "s");
+    ASSERT_EQ(model.schedule.size(), 6);
+
+    // The countdown column is the small widget's stack, line for line; the small widget lists nothing.
+    const WidgetLayout small = LumoraWidgetView::layout(model, WidgetFamily::small);
+    const WidgetLayout medium = LumoraWidgetView::layout(model, WidgetFamily::medium);
+    for (const auto& [s, m] : {std::pair{&small.brand, &medium.brand},
+                               {&small.accent, &medium.accent},
+                               {&small.city, &medium.city},
+                               {&small.title, &medium.title},
+                               {&small.time, &medium.time},
+                               {&small.status, &medium.status}}) {
+        EXPECT_EQ(s->rect, m->rect) << s->text.toStdString();
+        EXPECT_EQ(s->font, m->font) << s->text.toStdString();
+    }
+    WidgetViewModel withoutDay = model;
+    withoutDay.schedule.clear();
+    EXPECT_EQ(LumoraWidgetView::render(model, WidgetFamily::small, 2),
+              LumoraWidgetView::render(withoutDay, WidgetFamily::small, 2))
+        << "the small widget draws no schedule";
+
+    const double scale = 2;
+    const QImage image = LumoraWidgetView::render(model, WidgetFamily::medium, scale);
+    ASSERT_EQ(medium.schedule.size(), 6);
+    for (qsizetype i = 0; i < medium.schedule.size(); ++i) {
+        const WidgetLayout::Row& row = medium.schedule[i];
+        SCOPED_TRACE(row.label.text.toStdString());
+        EXPECT_EQ(row.label.text, model.schedule[i].label);
+        EXPECT_EQ(row.time.text, model.schedule[i].time);
+        const double band = row.rect.width() * row.rect.height() * scale * scale;
+        const int red = countNear(image, row.rect, kRed, scale);
+        if (row.label.text == u"DHUHUR") {
+            // The featured prayer: a red band, its texts white on it.
+            EXPECT_GT(red, band * 0.5);
+            EXPECT_GT(countNear(image, row.time.rect, Qt::white, scale), 10);
+        } else {
+            EXPECT_LT(red, band * 0.02) << "only the featured row is marked";
+            EXPECT_GT(countDark(image, row.time.rect, scale), 10) << "the time is drawn in black";
+        }
+    }
+
+    // No day in the snapshot: the column says so, in grey.
+    const WidgetLayout empty = LumoraWidgetView::layout(withoutDay, WidgetFamily::medium);
+    EXPECT_TRUE(empty.schedule.isEmpty());
+    ASSERT_TRUE(empty.scheduleEmpty);
+    EXPECT_EQ(empty.scheduleEmpty->text, DashboardTexts::kNoSchedule);
+    EXPECT_GT(countNear(LumoraWidgetView::render(withoutDay, WidgetFamily::medium, scale),
+                        empty.scheduleEmpty->rect, kGrey, scale),
+              20);
 }

@@ -5,6 +5,7 @@
 #include "support/printers.h"
 #include "support/temp_home.h"
 
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -130,6 +131,26 @@ TEST(WidgetHostWindow, RemembersFamilyAndPosition) {
     EXPECT_EQ(host.window->family(), WidgetFamily::small);
     EXPECT_EQ(host.window->size(), QSize(170, 170));
     EXPECT_EQ(QSettings(host.settingsPath, QSettings::IniFormat).value("widget.family").toString(), "medium");
+}
+
+TEST(WidgetHostWindow, ChangingSizeStaysOnTheScreen) {
+    Host host(at("2026-01-01T10:00:30"));
+    const QRect area = host.window->screen()->availableGeometry();
+    ASSERT_GT(area.width(), 364);
+    // The first start's place sits by the top right corner, so the medium size grows to the left.
+    const QRect first = host.window->geometry();
+    ASSERT_TRUE(area.contains(first));
+    host.window->setFamily(WidgetFamily::medium);
+    EXPECT_TRUE(area.contains(host.window->geometry()));
+    EXPECT_EQ(host.window->geometry().right(), first.right());
+    host.window->setFamily(WidgetFamily::small);
+    EXPECT_EQ(host.window->geometry(), first);
+
+    // A place stored on a screen that is no longer there comes back into view.
+    QSettings(host.settingsPath, QSettings::IniFormat)
+        .setValue("widget.position", QPoint(area.right() + 400, 10));
+    host.create(WidgetFamily::medium);
+    EXPECT_TRUE(area.contains(host.window->geometry()));
 }
 
 TEST(WidgetHostWindow, IsAFramelessToolWindowBelowTheOthers) {

@@ -2,6 +2,8 @@
 
 #include "platform/platform_log.h"
 
+#include "model/app_identity.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingReply>
 #include <QPointer>
@@ -47,7 +49,7 @@ QCoro::Task<std::optional<uint>> DbusNotificationBackend::post(NotificationReque
             << "notification server: GetCapabilities failed:" << capsReply.error().message();
     const QStringList caps = answered ? capsReply.value() : QStringList{};
 
-    QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("lumora")}};
+    QVariantMap hints{{QStringLiteral("desktop-entry"), QString::fromLatin1(AppIdentity::kDesktopEntry)}};
     bool playHere = false;
     NotificationSound sound = request.sound;
     if (sound == NotificationSound::takbir && !m_takbirSound) sound = NotificationSound::standard;

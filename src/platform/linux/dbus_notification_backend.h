@@ -16,9 +16,10 @@ namespace lumora {
 /// Posts notifications to the desktop's org.freedesktop.Notifications server.
 ///
 /// Each request becomes one Notify call: app name "Lumora", icon "lumora", the title as summary, the body
-/// (markup-escaped when the server reads markup), the hint desktop-entry "lumora", and for the sound
-/// `sound-file` (takbir), `sound-name` "message-new-instant" (default) or `suppress-sound` (none). When the
-/// server does not list the "sound" capability, the takbir sound is played in-process instead.
+/// (markup-escaped when the server reads markup), the hint desktop-entry "id.lumora.Lumora" (the installed
+/// entry's name), and for the sound `sound-file` (takbir), `sound-name` "message-new-instant" (default) or
+/// `suppress-sound` (none). When the server does not list the "sound" capability, the takbir sound is played
+/// in-process instead.
 class DbusNotificationBackend final : public QObject, public NotificationBackend {
     Q_OBJECT
 public:
