@@ -127,6 +127,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The app keeps running in the tray: closing only hides the window.
     event->ignore();
     hide();
+    Q_EMIT closed();
 }
 
 void MainWindow::saveFrame() {
