@@ -23,7 +23,8 @@ public:
     QSizeF lockedAspectRatio() const { return m_aspect; }
 
 Q_SIGNALS:
-    /// The user closed the window; it is only hidden, and whoever runs the app decides whether that ends it.
+    /// The user (through the window manager) closed the window; it is only hidden, and whoever runs the app
+    /// decides whether that ends it.
     void closed();
 
 protected:
