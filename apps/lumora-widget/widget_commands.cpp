@@ -29,21 +29,51 @@ namespace {
 
 constexpr int kUsageError = 2;
 
+const char* const kVersion = "lumora-widget " LUMORA_VERSION;
+
 const char* const kUsage =
-    "usage: lumora-widget [--family small|medium] [--snapshot FILE]\n"
-    "       lumora-widget render FILE.png [--at TIME] [--family small|medium] [--scale N] [--snapshot FILE]\n"
-    "       lumora-widget timeline [--json] [--at TIME] [--snapshot FILE]\n"
-    "TIME is a local time such as 2026-03-07T05:50:00 (seconds may be left out).\n";
+    ": widget desktop Lumora\n"
+    "\n"
+    "Pemakaian: lumora-widget [--family small|medium] [--snapshot FILE]\n"
+    "           lumora-widget render FILE.png [--at WAKTU] [--family small|medium] [--scale N]\n"
+    "                         [--snapshot FILE]\n"
+    "           lumora-widget timeline [--json] [--at WAKTU] [--snapshot FILE]\n"
+    "           lumora-widget --version\n"
+    "\n"
+    "Tanpa perintah, lumora-widget menampilkan widget di desktop (satu per pengguna).\n"
+    "  render FILE.png    menggambar widget pada WAKTU ke berkas PNG, tanpa layar (--scale 2: lebih tajam)\n"
+    "  timeline           entri satu jam ke depan dan waktu muat ulangnya\n"
+    "  --family           ukuran widget: small (170x170, bawaan) atau medium (364x170)\n"
+    "  --snapshot FILE    membaca FILE, bukan snapshot aplikasi di folder data\n"
+    "\n"
+    "WAKTU adalah waktu setempat ISO 8601, misalnya 2026-03-07T05:50:00 (detik boleh tidak ditulis).\n";
 
 QTextStream& out() {
     static QTextStream s(stdout);
     return s;
 }
 
-int fail(const QString& message) {
-    QTextStream err(stderr);
-    err << "lumora-widget: " << message << Qt::endl << kUsage;
-    return kUsageError;
+/// What the user typed, with line breaks and other control characters escaped, so a message stays one line.
+QString oneLine(const QString& text) {
+    QString line;
+    for (const QChar c : text) {
+        if (c == u'\n')
+            line += QStringLiteral("\\n");
+        else if (c == u'\t')
+            line += QStringLiteral("\\t");
+        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                 c == QChar::ParagraphSeparator)
+            line += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            line += c;
+    }
+    return line;
+}
+
+/// One line on stderr, as `lumora` writes its errors.
+int fail(const QString& message, int status = kUsageError) {
+    QTextStream(stderr) << "lumora-widget: " << oneLine(message) << Qt::endl;
+    return status;
 }
 
 struct Options {
@@ -74,7 +104,7 @@ Options parse(const QStringList& args) {
             const qsizetype eq = a.indexOf(u'=');
             const QString name = eq < 0 ? a : a.left(eq);
             if (!valued.contains(name)) {
-                o.error = QStringLiteral("unknown option ") + name;
+                o.error = QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora-widget --help)").arg(name);
                 return o;
             }
             if (eq >= 0) {
@@ -82,7 +112,7 @@ Options parse(const QStringList& args) {
             } else if (i + 1 < args.size()) {
                 o.values[name] = args[++i];
             } else {
-                o.error = name + QStringLiteral(" needs a value");
+                o.error = QStringLiteral("%1 memerlukan nilai").arg(name);
                 return o;
             }
         } else {
@@ -95,8 +125,8 @@ Options parse(const QStringList& args) {
 // Only `only` of the valued options are allowed, and `json` only where asked.
 QString checkAllowed(const Options& o, const QStringList& only, bool jsonAllowed) {
     for (const auto& [name, value] : o.values)
-        if (!only.contains(name)) return name + QStringLiteral(" does not apply here");
-    if (o.json && !jsonAllowed) return QStringLiteral("--json does not apply here");
+        if (!only.contains(name)) return QStringLiteral("%1 tidak berlaku di sini").arg(name);
+    if (o.json && !jsonAllowed) return QStringLiteral("--json tidak berlaku di sini");
     return {};
 }
 
@@ -104,7 +134,7 @@ std::optional<Instant> atOption(const Options& o, QString* error) {
     const auto at = o.value("--at");
     if (!at) return SystemClock::instance().now();
     const auto t = parseLocalIso(*at);
-    if (!t) *error = QStringLiteral("--at wants a local time like 2026-03-07T05:50:00, not ") + *at;
+    if (!t) *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*at);
     return t;
 }
 
@@ -112,7 +142,7 @@ std::optional<WidgetFamily> familyOption(const Options& o, QString* error) {
     const auto name = o.value("--family");
     if (!name) return std::nullopt;
     const auto family = widgetFamilyFromName(*name);
-    if (!family) *error = QStringLiteral("--family is small or medium, not ") + *name;
+    if (!family) *error = QStringLiteral("ukuran tidak dikenal: %1 (small atau medium)").arg(*name);
     return family;
 }
 
@@ -133,7 +163,8 @@ QJsonObject entryJson(const LumoraWidgetEntry& entry) {
 
 int timelineCommand(const Options& o) {
     if (const QString e = checkAllowed(o, {"--at", "--snapshot"}, true); !e.isEmpty()) return fail(e);
-    if (!o.positionals.isEmpty()) return fail(QStringLiteral("timeline takes no file"));
+    if (!o.positionals.isEmpty())
+        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
     QString error;
     const auto at = atOption(o, &error);
     if (!at) return fail(error);
@@ -166,7 +197,8 @@ int timelineCommand(const Options& o) {
 int renderCommand(const Options& o) {
     if (const QString e = checkAllowed(o, {"--at", "--family", "--scale", "--snapshot"}, false); !e.isEmpty())
         return fail(e);
-    if (o.positionals.size() != 1) return fail(QStringLiteral("render wants one output file"));
+    if (o.positionals.size() != 1)
+        return fail(QStringLiteral("render memerlukan tepat satu berkas keluaran (FILE.png)"));
     QString error;
     const auto at = atOption(o, &error);
     if (!at) return fail(error);
@@ -177,22 +209,21 @@ int renderCommand(const Options& o) {
         bool ok = false;
         scale = s->toDouble(&ok);
         if (!ok || !std::isfinite(scale) || scale <= 0 || scale > 8)
-            return fail(QStringLiteral("--scale is a number above 0 and at most 8, not ") + *s);
+            return fail(QStringLiteral("skala tidak valid: %1 (angka di atas 0 sampai 8)").arg(*s));
     }
     const ManualClock clock(*at);
     const LumoraWidgetEntry entry = providerFor(o).getSnapshot(clock);
     const QImage image =
         LumoraWidgetView::render(entry.viewModel(), family.value_or(WidgetFamily::small), scale);
-    if (!image.save(o.positionals[0], "PNG")) {
-        QTextStream(stderr) << "lumora-widget: cannot write " << o.positionals[0] << Qt::endl;
-        return 1;
-    }
+    if (!image.save(o.positionals[0], "PNG"))
+        return fail(QStringLiteral("tidak dapat menulis %1").arg(o.positionals[0]), 1);
     return 0;
 }
 
 int hostCommand(int argc, char** argv, const Options& o) {
     if (const QString e = checkAllowed(o, {"--family", "--snapshot"}, false); !e.isEmpty()) return fail(e);
-    if (!o.positionals.isEmpty()) return fail(QStringLiteral("unexpected ") + o.positionals[0]);
+    if (!o.positionals.isEmpty())
+        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals[0]));
     QString error;
     const auto family = familyOption(o, &error);
     if (!error.isEmpty()) return fail(error);
@@ -202,8 +233,7 @@ int hostCommand(int argc, char** argv, const Options& o) {
     const auto lock = HostLock::acquire(dataFolder() + QStringLiteral("/lumora-widget.lock"), &heldElsewhere);
     if (!lock) {
         if (heldElsewhere) return 0;
-        QTextStream(stderr) << "lumora-widget: cannot open the lock file in " << dataFolder() << Qt::endl;
-        return 1;
+        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(dataFolder()), 1);
     }
 
     QApplication app(argc, argv);
@@ -223,8 +253,13 @@ int run(int argc, char** argv) {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
-    if (args.contains(u"--help") || args.contains(u"-h")) {
-        out() << kUsage;
+    if (args.contains(u"--help") || args.contains(u"-h") || args.value(0) == u"help") {
+        out() << kVersion << kUsage;
+        out().flush();
+        return 0;
+    }
+    if (args.value(0) == u"--version") {
+        out() << kVersion << '\n';
         out().flush();
         return 0;
     }
@@ -241,7 +276,9 @@ int run(int argc, char** argv) {
         QGuiApplication app(argc, argv);
         return renderCommand(o);
     }
-    if (!o.command.isEmpty()) return fail(QStringLiteral("unknown command ") + o.command);
+    if (!o.command.isEmpty())
+        return fail(
+            QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora-widget --help)").arg(o.command));
     return hostCommand(argc, argv, o);
 }
 

@@ -20,10 +20,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 namespace lumora::cli {
 
@@ -42,6 +44,19 @@ void endWatch(int) {
 /// The zone hint for a state `today` or `reminders` shows.
 void hintZoneFor(Session& session, const AppState& state, Instant now) {
     hintZone(state.cityName, placeZone(session, state.cityCode, state.cityName), now);
+}
+
+/// The plan groups each prayer's requests together; a reader wants them as they will fire. Stable, so
+/// requests of the same minute keep the plan's order.
+QList<NotificationRequest> inTimeOrder(QList<NotificationRequest> requests) {
+    const auto minute = [](const NotificationTrigger& t) {
+        return std::tuple(t.year, t.month, t.day, t.hour, t.minute);
+    };
+    std::stable_sort(requests.begin(), requests.end(),
+                     [&](const NotificationRequest& a, const NotificationRequest& b) {
+                         return minute(a.trigger) < minute(b.trigger);
+                     });
+    return requests;
 }
 
 /// Redraws the countdown line every second until interrupted, reloading the schedule when the day changes.
@@ -110,7 +125,7 @@ int reminders(const QStringList& args) {
 
     const auto [state, now] = loadTodayState(*session);
     hintZoneFor(*session, state, now);
-    const QList<NotificationRequest> requests = planNotifications(state);
+    const QList<NotificationRequest> requests = inTimeOrder(planNotifications(state));
     if (o.json) {
         printJson(remindersJson(requests));
     } else {
@@ -295,9 +310,25 @@ int places(const QStringList& args) {
 
 } // namespace
 
+QString versionLine() {
+    return QStringLiteral("lumora " LUMORA_VERSION);
+}
+
 void printUsage(QTextStream& s) {
-    s << "Pemakaian: lumora <perintah> [pilihan]\n"
+    s << versionLine()
+      << ": jadwal salat dan pengingat untuk Indonesia\n"
          "\n"
+         "Pemakaian: lumora [app] [--hidden] [--at WAKTU]\n"
+         "           lumora <perintah> [pilihan]\n"
+         "\n"
+         "Tanpa perintah (atau dengan app), lumora menjalankan aplikasi desktop: ikon baki dengan hitung\n"
+         "mundur, jendela utama, pengingat dan widget.\n"
+         "  --hidden                             mulai tanpa jendela, di baki saja (saat login); jendela\n"
+         "                                       tetap dibuka bila tidak ada baki\n"
+         "  --at WAKTU                           jam aplikasi mulai dari WAKTU lalu berjalan biasa (untuk\n"
+         "                                       demo, tangkapan layar dan pengukuran)\n"
+         "\n"
+         "Perintah:\n"
          "  today [--json | --watch] [--at WAKTU]\n"
          "                                       jadwal hari ini dan hitung mundur (--watch: terus "
          "diperbarui)\n"
@@ -320,8 +351,15 @@ void printUsage(QTextStream& s) {
          "  hijri [YYYY-MM-DD] [--json] [--calendar indonesia|ummalqura]\n"
          "                                       tanggal Hijriah dan awal tiga bulan berikutnya\n"
          "  autostart on|off|status              mulai saat login (lumora --hidden) atau tidak\n"
+         "  help                                 teks ini\n"
+         "  --version                            versi program\n"
          "\n"
-         "WAKTU adalah waktu setempat ISO 8601, misalnya 2026-03-07T05:50:00.\n";
+         "WAKTU adalah waktu setempat ISO 8601, misalnya 2026-03-07T05:50:00.\n"
+         "\n"
+         "Lokasi: kota terdekat dari lokasi perangkat (GeoClue), atau lokasi tetap dari variabel\n"
+         "LUMORA_LOCATION (\"lintang,bujur\" atau nama tempat: LUMORA_LOCATION=\"-6.9175,107.6191\" atau\n"
+         "LUMORA_LOCATION=Jayapura) atau dari pengaturan fixedLocation di ~/.config/lumora/lumora.conf;\n"
+         "LUMORA_LOCATION didahulukan. Cari nama tempat dengan: lumora places KUERI\n";
 }
 
 int run(const QStringList& args) {
@@ -330,6 +368,9 @@ int run(const QStringList& args) {
     int status;
     if (args.isEmpty() || command == u"help" || command == u"--help" || command == u"-h") {
         printUsage(out());
+        status = 0;
+    } else if (command == u"--version") {
+        out() << versionLine() << '\n';
         status = 0;
     } else if (command == u"today")
         status = today(rest);

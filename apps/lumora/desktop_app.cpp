@@ -24,11 +24,13 @@
 #include <QDeadlineTimer>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace lumora {
 
@@ -45,6 +47,9 @@ constexpr auto kTrayHostGrace = 5s;
 constexpr auto kTrayHostPoll = 250ms;
 
 void showAndRaise(QWidget& window) {
+    // Raising a minimized window leaves it an icon in the taskbar: it is restored first (a maximized one
+    // stays maximized), so "Buka Lumora", a click on the item and a second start all bring it back in view.
+    if (window.isMinimized()) window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
     window.raise();
     window.activateWindow();
@@ -60,13 +65,18 @@ bool trayHostAvailable() {
 /// Everything the running app is made of, built once.
 class DesktopApp : public QObject {
 public:
-    explicit DesktopApp(AppConfig config)
-        : m_services(std::move(config)),
+    /// `clock` (the system's, or one `--at` moved) must outlive the app.
+    DesktopApp(AppConfig config, const Clock& clock)
+        : m_services(std::move(config), clock),
           m_viewModel(m_services.locationService(), m_services.repository(), notificationsFor(m_services),
                       m_services.clock(), QDBusConnection::sessionBus()),
-          m_systemEvents(makeSystemEvents()), m_window(Settings(m_services.config().settingsPath)) {
+          m_systemEvents(makeSystemEvents()), m_menuBar(m_services.clock()),
+          m_window(Settings(m_services.config().settingsPath)) {
         m_window.setWindowTitle(QStringLiteral("lumora"));
         m_window.dashboard()->setRefreshAction([this] { m_viewModel.startRefresh(); });
+        connect(&m_window, &MainWindow::closed, this, &DesktopApp::windowClosed);
+        auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &m_window);
+        connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
         for (auto changed : {&AppViewModel::stateChanged, &AppViewModel::countdownNowChanged,
                              &AppViewModel::blinkNowChanged, &AppViewModel::isLoadingChanged})
             connect(&m_viewModel, changed, this, &DesktopApp::renderDashboard);
@@ -130,6 +140,16 @@ private:
         }
     }
 
+    /// With no tray to reopen it from, a closed window would leave the app running out of reach.
+    void windowClosed() {
+        if (trayHostAvailable()) {
+            qCDebug(lcApp) << "window closed; the app goes on in the tray";
+            return;
+        }
+        qCDebug(lcApp) << "window closed and no tray item is shown: quitting";
+        QCoreApplication::quit();
+    }
+
     void renderDashboard() {
         // A hidden window is brought up to date when it is shown again, not every second in the background.
         if (!m_window.isVisible()) return;
@@ -158,7 +178,7 @@ private:
 
 } // namespace
 
-int runDesktopApp(int& argc, char** argv, const QStringList& args) {
+int runDesktopApp(int& argc, char** argv, const AppOptions& options) {
     SingleInstanceLock lock(dataFolder());
     if (!lock.acquire()) {
         // A second copy never builds a window, a tray item or a view model: it wakes the first and leaves,
@@ -173,17 +193,22 @@ int runDesktopApp(int& argc, char** argv, const QStringList& args) {
     QApplication::setOrganizationName(QStringLiteral("lumora"));
     QApplication::setApplicationName(QStringLiteral("lumora"));
     QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::kDesktopEntry));
-    // Closing the window leaves the app in the tray; only "Exit" or a signal ends it.
+    // Closing the window leaves the app in the tray when there is one; DesktopApp decides.
     QApplication::setQuitOnLastWindowClosed(false);
+    // `--at`: the whole app lives from that moment on, at the system clock's pace.
+    std::optional<OffsetClock> shifted;
+    if (options.at) shifted.emplace(*options.at);
+    const Clock& clock = shifted ? static_cast<const Clock&>(*shifted) : SystemClock::instance();
+    if (shifted) qCDebug(lcApp) << "clock starts at" << options.at->seconds << "(--at)";
     AppConfig config = AppConfig::resolve();
     // The same one line the command line prints; the app goes on with the device's location.
     if (!config.locationProblem.isEmpty()) qCWarning(lcApp).noquote() << "lumora:" << config.locationProblem;
     if (const auto icon = ResourceLocator(config.resourceFolders)
                               .path(QStringLiteral("vesk_sholat_v2"), QStringLiteral("png")))
         QApplication::setWindowIcon(QIcon(*icon));
-    DesktopApp desktop(std::move(config));
+    DesktopApp desktop(std::move(config), clock);
     desktop.listen();
-    desktop.start(args.contains(QStringLiteral("--hidden")));
+    desktop.start(options.hidden);
     return app.exec();
 }
 

@@ -1,3 +1,5 @@
+#include "app_options.h"
+#include "cli_output.h"
 #include "commands.h"
 #include "desktop_app.h"
 #include "status_commands.h"
@@ -6,13 +8,6 @@
 #include <QGuiApplication>
 
 namespace {
-
-// Only the desktop path builds a QApplication: every subcommand runs without a display.
-bool startsDesktopApp(int argc, char** argv) {
-    if (argc < 2) return true;
-    const QByteArray first(argv[1]);
-    return first == "app" || first == "--hidden";
-}
 
 int runCommandLine(QCoreApplication& app) {
     QCoreApplication::setOrganizationName(QStringLiteral("lumora"));
@@ -23,11 +18,16 @@ int runCommandLine(QCoreApplication& app) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (startsDesktopApp(argc, argv)) {
-        QStringList args;
-        for (int i = 1; i < argc; ++i)
-            args << QString::fromLocal8Bit(argv[i]);
-        return lumora::runDesktopApp(argc, argv, args);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    // Only the desktop path builds a QApplication: every subcommand runs without a display.
+    if (lumora::startsDesktopApp(args)) {
+        // Options that do not read end the start before anything exists: no window, no lock taken, and no
+        // running copy woken.
+        const auto options = lumora::parseAppOptions(args);
+        if (!options) return lumora::cli::fail(options.error());
+        return lumora::runDesktopApp(argc, argv, *options);
     }
     if (lumora::cli::drawsPictures(argv[1])) {
         // Painting needs the fonts and a paint engine but no display: draw offscreen unless told otherwise.

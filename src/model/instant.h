@@ -27,7 +27,8 @@ struct Instant {
     constexpr auto operator<=>(const Instant&) const = default;
 };
 
-/// The source of "now". Only SystemClock reads the wall clock; tests and `--at` use ManualClock.
+/// The source of "now". Only SystemClock reads the wall clock; tests and the subcommands' `--at` use
+/// ManualClock, the desktop app's `--at` an OffsetClock.
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -49,6 +50,23 @@ public:
 
 private:
     Instant m_now;
+};
+
+/// A clock that reads `start` when made and then runs on at the pace of `base`, so a whole app can live
+/// at another moment (a demo at midnight, a benchmark in the entering minute) with every timer, clock jump
+/// and wake-up behaving as it does on the real clock.
+class OffsetClock final : public Clock {
+public:
+    /// `base` must outlive the clock.
+    explicit OffsetClock(Instant start, const Clock& base = SystemClock::instance())
+        : m_base(base), m_offset(start - base.now()) {}
+    Instant now() const override { return m_base.now() + m_offset; }
+    /// How far this clock runs ahead of `base` (behind when negative), in seconds.
+    double offset() const { return m_offset; }
+
+private:
+    const Clock& m_base;
+    double m_offset;
 };
 
 } // namespace lumora

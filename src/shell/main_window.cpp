@@ -127,6 +127,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The app keeps running in the tray: closing only hides the window.
     event->ignore();
     hide();
+    // Only the user's close counts: the application closes its windows itself on the way out, too.
+    if (event->spontaneous()) Q_EMIT closed();
 }
 
 void MainWindow::saveFrame() {

@@ -11,7 +11,7 @@
 namespace lumora {
 
 /// The main window: hosts the dashboard, keeps the design's aspect ratio and minimum, opens at the design
-/// size where it was left, and only hides when closed (the app lives on in the tray).
+/// size where it was left, and only hides when closed (the app decides whether it lives on in the tray).
 class MainWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +21,11 @@ public:
     DashboardView* dashboard() const { return m_view; }
     /// The ratio this window keeps (the stored content size of the last run, else the design size).
     QSizeF lockedAspectRatio() const { return m_aspect; }
+
+Q_SIGNALS:
+    /// The user (through the window manager) closed the window; it is only hidden, and whoever runs the app
+    /// decides whether that ends it.
+    void closed();
 
 protected:
     void showEvent(QShowEvent* event) override;

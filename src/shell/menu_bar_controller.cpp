@@ -22,6 +22,10 @@ void MenuBarController::attach(AppViewModel& viewModel, std::function<void()> re
         m_statusItem = std::make_unique<TrayItem>(m_bus);
         connect(m_statusItem.get(), &TrayItem::openRequested, this, &MenuBarController::openAppRequested);
         connect(m_statusItem.get(), &TrayItem::exitRequested, this, &MenuBarController::exitAppRequested);
+        // The same refresh the window's button runs, for a user who only ever sees the panel.
+        connect(m_statusItem.get(), &TrayItem::refreshRequested, this, [this] {
+            if (m_refreshAction) m_refreshAction();
+        });
         TrayMenu* menu = m_statusItem->menu();
         m_autostartEntry = menu->addCheckItem(
             QStringLiteral("Mulai saat login"), m_autostart.isEnabled(),

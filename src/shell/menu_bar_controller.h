@@ -48,7 +48,7 @@ public:
     int autostartEntry() const { return m_autostartEntry; }
 
 Q_SIGNALS:
-    /// "lumora" in the menu, or a click on the item.
+    /// "Buka Lumora" in the menu, or a click on the item.
     void openAppRequested();
     /// "Exit" in the menu.
     void exitAppRequested();

@@ -35,7 +35,8 @@ TrayItem::TrayItem(QDBusConnection bus, QObject* parent)
     m_timeEntry = m_menu->addItem(QStringLiteral("--:--"));
     m_menu->setEnabled(m_timeEntry, false);
     m_menu->addSeparator();
-    m_menu->addItem(QStringLiteral("lumora"), [this] { Q_EMIT openRequested(); });
+    m_menu->addItem(QStringLiteral("Buka Lumora"), [this] { Q_EMIT openRequested(); });
+    m_menu->addItem(QStringLiteral("Muat ulang jadwal"), [this] { Q_EMIT refreshRequested(); });
     m_exitEntry = m_menu->addItem(
         QStringLiteral("Exit"), [this] { Q_EMIT exitRequested(); }, QStringLiteral("q"));
 

@@ -50,7 +50,10 @@ public:
     QString shownLabel() const;
 
 Q_SIGNALS:
+    /// "Buka Lumora", or the item's activation.
     void openRequested();
+    /// "Muat ulang jadwal".
+    void refreshRequested();
     void exitRequested();
 
 private:

@@ -5,6 +5,7 @@
 #include "shell/sni_fakes.h"
 #include "support/temp_home.h"
 #include "support/xvfb_server.h"
+#include "x11_client.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -45,7 +46,7 @@ protected:
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     void TearDown() override {
-        for (QProcess* p : {&first, &second}) {
+        for (QProcess* p : {&first, &second, &windowManager}) {
             if (p->state() != QProcess::NotRunning) {
                 p->kill();
                 p->waitForFinished();
@@ -84,10 +85,64 @@ protected:
         return m_firstErr;
     }
 
+    /// openbox on the test's X server, with a home of its own: minimizing and focus need a window manager.
+    bool startWindowManager(X11Client& x) {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        const QString wmHome = home.path() + "/openbox";
+        QDir().mkpath(wmHome);
+        e.insert("HOME", wmHome);
+        e.insert("XDG_CONFIG_HOME", wmHome + "/.config");
+        e.insert("XDG_RUNTIME_DIR", runtime());
+        windowManager.setProcessEnvironment(e);
+        windowManager.setStandardOutputFile(QProcess::nullDevice());
+        windowManager.setStandardErrorFile(QProcess::nullDevice());
+        windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        return windowManager.waitForStarted() && x.isConnected() &&
+               x.waitFor([&] { return x.hasWindowManager(); });
+    }
+    /// The app's window once the window manager shows it.
+    xcb_window_t mappedWindow(X11Client& x, QProcess& p) {
+        xcb_window_t w = 0;
+        x.waitFor([&] {
+            w = x.windowOf(p.processId());
+            return w && x.wmState(w) == X11Client::WmState::normal;
+        });
+        return w && x.wmState(w) == X11Client::WmState::normal ? w : 0;
+    }
+    /// Plays a panel: a watcher on its own connection that the app's item registers with.
+    QString registeredTrayItem(FakeWatcher& watcher) {
+        const QDeadlineTimer deadline(15'000);
+        while (watcher.registered.isEmpty() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return watcher.registered.value(0);
+    }
+    static QDBusMessage callItem(QDBusConnection& panel, const QString& item, const QString& path,
+                                 const QString& interface, const QString& member, const QVariantList& args) {
+        QDBusMessage m = QDBusMessage::createMethodCall(item, path, interface, member);
+        m.setArguments(args);
+        return panel.call(m, QDBus::Block, 5000);
+    }
+    /// The menu entry's id by its label, -1 when the menu has none.
+    static int menuEntry(QDBusConnection& panel, const QString& item, const QString& label) {
+        const QDBusMessage layout =
+            callItem(panel, item, "/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
+        if (layout.type() != QDBusMessage::ReplyMessage) return -1;
+        DBusMenuLayoutItem root;
+        layout.arguments().value(1).value<QDBusArgument>() >> root;
+        for (const DBusMenuLayoutItem& child : root.children)
+            if (child.properties.value("label").toString() == label) return child.id;
+        return -1;
+    }
+    static void clickMenu(QDBusConnection& panel, const QString& item, int id) {
+        callItem(panel, item, "/MenuBar", "com.canonical.dbusmenu", "Event",
+                 {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+
     TempHome home;
     XvfbServer xvfb;
     QProcess first;
     QProcess second;
+    QProcess windowManager;
     QString m_firstErr;
 };
 
@@ -102,11 +157,19 @@ TEST_F(DesktopApp, SecondStartActivatesTheFirstAndExits) {
         return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json");
     })) << "the start sequence publishes the widget snapshot";
 
+    // A start with an option it does not know is a usage error, and leaves the running copy alone.
+    start(second, {"--hidden", "--bogus"});
+    ASSERT_TRUE(second.waitForFinished(10'000));
+    EXPECT_EQ(second.exitCode(), 2);
+    EXPECT_EQ(QString::fromUtf8(second.readAllStandardError()),
+              "lumora: pilihan tidak dikenal: --bogus (lihat: lumora help)\n");
+
     start(second);
     ASSERT_TRUE(second.waitForFinished(10'000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(waitFor([&] { return firstErr(first).contains("asked to activate"); }));
+    EXPECT_EQ(firstErr(first).count("asked to activate"), 1) << "only the good start woke the first copy";
     EXPECT_EQ(first.state(), QProcess::Running);
 
     // SIGTERM ends the first copy cleanly.
@@ -167,17 +230,11 @@ TEST_F(DesktopApp, TrayItemRegistersAndItsExitEndsTheApp) {
     EXPECT_TRUE(title.startsWith(' ')) << title.toStdString();
     EXPECT_GT(title.size(), 5) << title.toStdString();
 
-    const QDBusMessage layout =
-        call("/MenuBar", "com.canonical.dbusmenu", "GetLayout", {0, -1, QStringList()});
-    ASSERT_EQ(layout.type(), QDBusMessage::ReplyMessage) << layout.errorMessage().toStdString();
-    DBusMenuLayoutItem root;
-    layout.arguments().value(1).value<QDBusArgument>() >> root;
-    int exitId = -1;
-    for (const DBusMenuLayoutItem& child : root.children)
-        if (child.properties.value("label").toString() == "Exit") exitId = child.id;
+    for (const char* label : {"Buka Lumora", "Muat ulang jadwal"})
+        EXPECT_GE(menuEntry(panel, item, label), 0) << label;
+    const int exitId = menuEntry(panel, item, "Exit");
     ASSERT_GE(exitId, 0);
-    call("/MenuBar", "com.canonical.dbusmenu", "Event",
-         {exitId, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    clickMenu(panel, item, exitId);
     ASSERT_TRUE(first.waitForFinished(10'000));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
@@ -223,6 +280,106 @@ TEST_F(DesktopApp, HiddenStartLeavesTheWindowToTheTrayOnlyWhenATrayHostExists) {
         QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json");
     }
     bus.unregisterService(watcher);
+}
+
+// Every way back to the window brings it back from the taskbar, not only to the front of the stack.
+TEST_F(DesktopApp, AMinimizedWindowIsRestoredByEveryWayBackToIt) {
+    X11Client x;
+    ASSERT_TRUE(startWindowManager(x));
+    registerTrayDBusTypes();
+    QDBusConnection panel = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "test-panel");
+    FakeWatcher watcher(panel);
+    ASSERT_TRUE(watcher.start());
+    start(first);
+    const QString item = registeredTrayItem(watcher);
+    ASSERT_FALSE(item.isEmpty()) << firstErr(first).toStdString();
+    const xcb_window_t window = mappedWindow(x, first);
+    ASSERT_NE(window, 0u) << firstErr(first).toStdString();
+    // The start sequence ends by bringing the window forward once more; minimizing starts after it.
+    ASSERT_TRUE(waitFor([&] { return firstErr(first).contains("window shown at start"); }));
+    QThread::msleep(500);
+
+    const struct {
+        const char* way;
+        std::function<void()> open;
+    } ways[] = {
+        {"the menu's Buka Lumora", [&] { clickMenu(panel, item, menuEntry(panel, item, "Buka Lumora")); }},
+        {"a click on the item",
+         [&] {
+             callItem(panel, item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
+         }},
+        {"a second start",
+         [&] {
+             start(second);
+             second.waitForFinished(10'000);
+         }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        x.iconify(window);
+        ASSERT_TRUE(x.waitFor([&] { return x.wmState(window) == X11Client::WmState::iconic; }));
+        // The app learns of the new state from the same property change; a person clicks long after it.
+        QThread::msleep(300);
+        w.open();
+        EXPECT_TRUE(x.waitFor([&] { return x.wmState(window) == X11Client::WmState::normal; }))
+            << firstErr(first).toStdString();
+    }
+    EXPECT_EQ(first.state(), QProcess::Running);
+    QDBusConnection::disconnectFromBus("test-panel");
+}
+
+// With nothing in a panel to reopen it from, closing the window ends the app rather than leaving it
+// running out of reach; with a tray it only hides.
+TEST_F(DesktopApp, ClosingTheWindowQuitsOnlyWithoutATrayItem) {
+    X11Client x;
+    ASSERT_TRUE(startWindowManager(x));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    for (const bool trayHost : {true, false}) {
+        SCOPED_TRACE(trayHost ? "with a tray host" : "without one");
+        if (trayHost)
+            ASSERT_TRUE(bus.registerService(watcher));
+        else
+            bus.unregisterService(watcher);
+        m_firstErr.clear();
+        start(first);
+        const xcb_window_t window = mappedWindow(x, first);
+        ASSERT_NE(window, 0u) << firstErr(first).toStdString();
+        x.requestClose(window);
+        if (trayHost) {
+            EXPECT_TRUE(waitFor([&] { return firstErr(first).contains("the app goes on in the tray"); }))
+                << m_firstErr.toStdString();
+            EXPECT_TRUE(x.waitFor([&] { return x.wmState(window) == X11Client::WmState::withdrawn; }));
+            EXPECT_EQ(first.state(), QProcess::Running);
+            first.terminate();
+        }
+        ASSERT_TRUE(first.waitForFinished(10'000)) << firstErr(first).toStdString();
+        EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(first.exitCode(), 0);
+        EXPECT_EQ(firstErr(first).contains("no tray item is shown: quitting"), !trayHost)
+            << m_firstErr.toStdString();
+    }
+    bus.unregisterService(watcher);
+}
+
+TEST_F(DesktopApp, CtrlQInTheWindowQuits) {
+    X11Client x;
+    ASSERT_TRUE(startWindowManager(x));
+    // A tray host, so nothing but the key could end the app.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    start(first);
+    const xcb_window_t window = mappedWindow(x, first);
+    ASSERT_NE(window, 0u) << firstErr(first).toStdString();
+    x.activate(window);
+    ASSERT_TRUE(x.waitFor([&] { return x.activeWindow() == window; }));
+    // Let Qt hear of its focus before the key arrives.
+    ASSERT_FALSE(first.waitForFinished(300));
+    ASSERT_TRUE(x.pressKey(window, 'q', XCB_MOD_MASK_CONTROL));
+    ASSERT_TRUE(first.waitForFinished(10'000)) << firstErr(first).toStdString();
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
 } // namespace

@@ -225,7 +225,7 @@ TEST_F(LumoraCli, WithoutAScheduleTheStatusSaysSoUnlessComputedTimesStandIn) {
     }
 }
 
-TEST_F(LumoraCli, RemindersListThePlanInOrderWithTheLocalMinuteEachFires) {
+TEST_F(LumoraCli, RemindersListThePlanInTimeOrderWithTheLocalMinuteEachFires) {
     seedJakarta();
     const CliResult r = run({"reminders", "--json", "--at", kAt});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
@@ -238,16 +238,16 @@ TEST_F(LumoraCli, RemindersListThePlanInOrderWithTheLocalMinuteEachFires) {
             {"identifier", id}, {"title", title}, {"body", body}, {"sound", sound}, {"fireAt", fireAt}};
     };
     const QJsonObject expected[] = {
-        entry("2026-03-07-subuh-main", "Waktu SUBUH telah masuk", "Jakarta \u2022 04:35", "takbir",
-              "2026-03-07 04:35"),
         entry("2026-03-07-subuh-reminder", "15 menit lagi \u2014> SUBUH 04:35 (Jakarta)", "", "takbir",
               "2026-03-07 04:20"),
+        entry("2026-03-07-subuh-main", "Waktu SUBUH telah masuk", "Jakarta \u2022 04:35", "takbir",
+              "2026-03-07 04:35"),
         entry("2026-03-07-subuh-5after", "Sudah 5 menit dari adzan SUBUH (Jakarta 04:35)", "", "none",
               "2026-03-07 04:40"),
-        entry("2026-03-07-syuruq-main", "Matahari terbit, waktu SUBUH telah berakhir", "Jakarta \u2022 05:50",
-              "default", "2026-03-07 05:50"),
         entry("2026-03-07-syuruq-reminder", "15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)", "", "default",
               "2026-03-07 05:35"),
+        entry("2026-03-07-syuruq-main", "Matahari terbit, waktu SUBUH telah berakhir", "Jakarta \u2022 05:50",
+              "default", "2026-03-07 05:50"),
         entry("2026-03-07-dhuha-start", "Dhuha / Isyroq", "Jakarta \u2022 06:05", "default",
               "2026-03-07 06:05"),
     };
@@ -256,15 +256,19 @@ TEST_F(LumoraCli, RemindersListThePlanInOrderWithTheLocalMinuteEachFires) {
     EXPECT_EQ(compact(list.last()),
               compact(entry("2026-03-08-isya-5after", "Sudah 5 menit dari adzan ISYA (Jakarta 18:58)", "",
                             "none", "2026-03-08 19:03")));
+    // The whole list, the next day included, runs forward in time.
+    for (qsizetype i = 1; i < list.size(); ++i)
+        EXPECT_LE(list[i - 1]["fireAt"].toString(), list[i]["fireAt"].toString()) << "entry " << i;
 
     // The text form: one line per request, and those already past marked as never firing.
     const CliResult text = run({"reminders", "--at", kAt});
     ASSERT_EQ(text.status, 0) << text.err.toStdString();
     const QStringList lines = text.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 36);
-    EXPECT_EQ(lines[0],
+    EXPECT_EQ(lines[0], "2026-03-07 04:20  [takbir]   15 menit lagi \u2014> SUBUH 04:35 (Jakarta)  (lewat)");
+    EXPECT_EQ(lines[1],
               "2026-03-07 04:35  [takbir]   Waktu SUBUH telah masuk: Jakarta \u2022 04:35  (lewat)");
-    EXPECT_EQ(lines[4], "2026-03-07 05:35  [default]  15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)  (lewat)");
+    EXPECT_EQ(lines[3], "2026-03-07 05:35  [default]  15 menit lagi \u2014> SYURUQ 05:50 (Jakarta)  (lewat)");
     EXPECT_EQ(lines.filter("(lewat)").size(), 5); // subuh's three, and sunrise's notice and reminder
 }
 

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace lumora;
 
 namespace {
@@ -75,13 +78,40 @@ TEST_F(MenuBar, TheItemShowsThePresentersTitleAndFollowsTheClock) {
     EXPECT_EQ(controller.statusItem()->shownLabel(), expected());
 }
 
-TEST_F(MenuBar, StartAtLoginIsACheckItemBeforeExitThatFollowsTheEntryFile) {
-    controller.attach(vm, [] {});
+// Each entry runs what it names: the window, the window button's refresh, or the end of the app.
+TEST_F(MenuBar, TheMenuOpensRefreshesAndExits) {
+    int refreshes = 0, opens = 0, exits = 0;
+    QObject::connect(&controller, &MenuBarController::openAppRequested, [&] { ++opens; });
+    QObject::connect(&controller, &MenuBarController::exitAppRequested, [&] { ++exits; });
+    controller.attach(vm, [&] { ++refreshes; });
     TrayMenu* menu = controller.statusItem()->menu();
     QStringList labels;
     for (const TrayMenuEntry& e : menu->entries())
         labels << e.label;
-    EXPECT_EQ(labels.mid(2), (QStringList{"lumora", "Mulai saat login", "Exit"}));
+    ASSERT_EQ(labels.mid(2), (QStringList{"Buka Lumora", "Muat ulang jadwal", "Mulai saat login", "Exit"}));
+
+    const struct {
+        const char* label;
+        std::vector<int> counts; // opens, refreshes, exits after the click
+    } clicks[] = {
+        {"Muat ulang jadwal", {0, 1, 0}},
+        {"Buka Lumora", {1, 1, 0}},
+        {"Muat ulang jadwal", {1, 2, 0}},
+        {"Exit", {1, 2, 1}},
+    };
+    for (const auto& c : clicks) {
+        SCOPED_TRACE(c.label);
+        const auto entry = std::find_if(menu->entries().begin(), menu->entries().end(),
+                                        [&](const TrayMenuEntry& e) { return e.label == c.label; });
+        ASSERT_NE(entry, menu->entries().end());
+        ASSERT_TRUE(menu->trigger(entry->id));
+        EXPECT_EQ((std::vector<int>{opens, refreshes, exits}), c.counts);
+    }
+}
+
+TEST_F(MenuBar, StartAtLoginIsACheckItemBeforeExitThatFollowsTheEntryFile) {
+    controller.attach(vm, [] {});
+    TrayMenu* menu = controller.statusItem()->menu();
 
     const Autostart autostart;
     const int id = controller.autostartEntry();

@@ -162,26 +162,28 @@ TEST_F(TrayDBusTest, IconPixmapsComeInFiveSizesAsNetworkOrderArgb) {
     }
 }
 
-TEST_F(TrayDBusTest, MenuLayoutHoldsTheFourItemsAndClickingRunsTheirActions) {
+TEST_F(TrayDBusTest, MenuLayoutHoldsTheFiveItemsAndClickingRunsTheirActions) {
     TrayItem tray;
     tray.setMenuTime(QStringLiteral("15:02"));
     const DBusMenuLayoutItem root = layout();
     EXPECT_EQ(root.id, 0);
-    ASSERT_EQ(root.children.size(), 4);
+    ASSERT_EQ(root.children.size(), 5);
     const auto& items = root.children;
     EXPECT_EQ(items[0].properties.value("label").toString(), QStringLiteral("15:02"));
     EXPECT_FALSE(items[0].properties.value("enabled").toBool());
     EXPECT_EQ(items[1].properties.value("type").toString(), QStringLiteral("separator"));
-    EXPECT_EQ(items[2].properties.value("label").toString(), QStringLiteral("lumora"));
+    EXPECT_EQ(items[2].properties.value("label").toString(), QStringLiteral("Buka Lumora"));
     EXPECT_TRUE(items[2].properties.value("enabled").toBool());
-    EXPECT_EQ(items[3].properties.value("label").toString(), QStringLiteral("Exit"));
+    EXPECT_EQ(items[3].properties.value("label").toString(), QStringLiteral("Muat ulang jadwal"));
+    EXPECT_EQ(items[4].properties.value("label").toString(), QStringLiteral("Exit"));
     QList<QStringList> shortcut;
-    items[3].properties.value("shortcut").value<QDBusArgument>() >> shortcut;
+    items[4].properties.value("shortcut").value<QDBusArgument>() >> shortcut;
     EXPECT_EQ(shortcut, (QList<QStringList>{{QStringLiteral("q")}}));
 
-    int exits = 0, opens = 0;
+    int exits = 0, opens = 0, refreshes = 0;
     QObject::connect(&tray, &TrayItem::exitRequested, [&] { ++exits; });
     QObject::connect(&tray, &TrayItem::openRequested, [&] { ++opens; });
+    QObject::connect(&tray, &TrayItem::refreshRequested, [&] { ++refreshes; });
     const auto click = [&](int id) {
         const QDBusMessage reply = call(
             QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
@@ -189,11 +191,14 @@ TEST_F(TrayDBusTest, MenuLayoutHoldsTheFourItemsAndClickingRunsTheirActions) {
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     };
     click(items[0].id); // disabled: nothing
-    click(items[3].id);
+    click(items[4].id);
     ASSERT_TRUE(spinUntil([&] { return exits == 1; }));
     click(items[2].id);
     ASSERT_TRUE(spinUntil([&] { return opens == 1; }));
+    click(items[3].id);
+    ASSERT_TRUE(spinUntil([&] { return refreshes == 1; }));
     EXPECT_EQ(exits, 1);
+    EXPECT_EQ(opens, 1);
 
     const QDBusMessage bad = call(QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
                                   QStringLiteral("GetLayout"), {99, -1, QStringList()});

@@ -104,24 +104,54 @@ TEST(LumoraWidgetCli, RenderWritesTheEntryAsAPicture) {
     }
 }
 
+// Errors read as lumora's do: one Indonesian line on stderr, what the user typed escaped.
 TEST(LumoraWidgetCli, RefusesWhatItDoesNotUnderstand) {
     test::TempHome home;
-    const QStringList cases[] = {
-        {"timeline", "--at", "tomorrow"},
-        {"timeline", "--at"},
-        {"timeline", "--family", "small"},
-        {"render"},
-        {"render", home.path() + "/a.png", "--family", "large"},
-        {"render", home.path() + "/a.png", "--scale", "0"},
-        {"render", home.path() + "/a.png", "--json"},
-        {"bogus"},
-        {"--at", "2026-01-01T10:00:00"},
+    const QString png = home.path() + "/a.png";
+    const struct {
+        QStringList args;
+        QString message;
+    } cases[] = {
+        {{"timeline", "--at", "besok"}, "waktu tidak valid: besok (contoh: 2026-03-07T05:50:00)"},
+        {{"timeline", "--at"}, "--at memerlukan nilai"},
+        {{"timeline", "--family", "small"}, "--family tidak berlaku di sini"},
+        {{"timeline", "extra"}, "argumen tidak dikenal: extra"},
+        {{"render"}, "render memerlukan tepat satu berkas keluaran (FILE.png)"},
+        {{"render", png, "--family", "large"}, "ukuran tidak dikenal: large (small atau medium)"},
+        {{"render", png, "--scale", "0"}, "skala tidak valid: 0 (angka di atas 0 sampai 8)"},
+        {{"render", png, "--json"}, "--json tidak berlaku di sini"},
+        {{"bogus\x1b"}, "perintah tidak dikenal: bogus\\x1b (lihat: lumora-widget --help)"},
+        {{"--verbose"}, "pilihan tidak dikenal: --verbose (lihat: lumora-widget --help)"},
+        {{"--at", "2026-01-01T10:00:00"}, "--at tidak berlaku di sini"},
     };
-    for (const QStringList& args : cases) {
-        SCOPED_TRACE(args.join(' ').toStdString());
-        const Outcome r = runWidget(args);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = runWidget(c.args);
         EXPECT_EQ(r.status, 2);
-        EXPECT_TRUE(r.err.contains("usage: lumora-widget"));
+        EXPECT_EQ(r.out, QByteArray());
+        // Qt's own start-up notes (a missing XDG_RUNTIME_DIR here) may come before; ours is the last line.
+        const QStringList lines = QString::fromUtf8(r.err).split(u'\n', Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.filter("lumora-widget: ").size(), 1) << r.err.toStdString();
+        EXPECT_EQ(lines.value(lines.size() - 1), "lumora-widget: " + c.message);
     }
-    EXPECT_EQ(runWidget({"render", home.path() + "/no/such/folder/a.png"}).status, 1);
+    const Outcome unwritable = runWidget({"render", home.path() + "/no/such/folder/a.png"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_TRUE(unwritable.err.contains("\nlumora-widget: tidak dapat menulis ") ||
+                unwritable.err.startsWith("lumora-widget: tidak dapat menulis "))
+        << unwritable.err.toStdString();
+}
+
+TEST(LumoraWidgetCli, VersionAndHelpAreIndonesianAndNameTheVersion) {
+    const Outcome version = runWidget({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "lumora-widget " LUMORA_VERSION "\n");
+    for (const char* flag : {"--help", "-h", "help"}) {
+        SCOPED_TRACE(flag);
+        const Outcome help = runWidget({flag});
+        EXPECT_EQ(help.status, 0);
+        EXPECT_TRUE(help.out.startsWith("lumora-widget " LUMORA_VERSION ": ")) << help.out.toStdString();
+        for (const char* part : {"Pemakaian: lumora-widget", "WAKTU adalah waktu setempat", "--version"})
+            EXPECT_TRUE(help.out.contains(part)) << part;
+        EXPECT_FALSE(help.out.contains("usage")) << help.out.toStdString();
+    }
 }
