@@ -87,7 +87,11 @@ QString todayText(const AppState& state, const std::optional<PrayerDisplayState>
             const auto at = DateHelpers::makeDate(state.currentDay->date, slot.time);
             const bool featured = display && at && display->prayer == slot.name && display->dateTime == *at;
             out += (featured ? QStringLiteral("> ") : QStringLiteral("  ")) +
-                   displayName(slot.name).leftJustified(16) + slot.time + u'\n';
+                   displayName(slot.name).leftJustified(16) + slot.shownTime();
+            // A time that does not occur says why on its own line's end.
+            if (slot.time.isEmpty() && !slot.reason.isEmpty())
+                out += QStringLiteral("  (") + slot.reason + u')';
+            out += u'\n';
         }
     }
     out += u'\n';
@@ -102,7 +106,7 @@ QString monthText(const PrayerMonthCache& month) {
     for (const PrayerDay& day : month.days) {
         out += day.date;
         for (const PrayerSlot& slot : day.slots)
-            out += u' ' + rawValue(slot.name) + u'=' + slot.time;
+            out += u' ' + rawValue(slot.name) + u'=' + slot.shownTime();
         out += u'\n';
     }
     return out;

@@ -3,6 +3,7 @@
 #include "cli_output.h"
 
 #include "model/date_helpers.h"
+#include "model/fixed_location.h"
 #include "model/icu_text.h"
 #include "model/local_iso.h"
 #include "places/gazetteer.h"
@@ -122,14 +123,21 @@ QString placeZone(Session& session, const QString& cityCode, const QString& city
     return Gazetteer::builtIn().zoneOf(city);
 }
 
+namespace {
+
+/// The zone's offset from UTC at `now`, in milliseconds.
+std::optional<int> offsetAt(const icu::TimeZone& tz, Instant now) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t raw = 0, dst = 0;
+    tz.getOffset(now.unixMillis(), false, raw, dst, status);
+    return U_SUCCESS(status) ? std::optional<int>(raw + dst) : std::nullopt;
+}
+
+} // namespace
+
 void hintZone(const QString& placeName, const QString& zone, Instant now) {
     if (zone.isEmpty()) return;
-    const auto offset = [now](const icu::TimeZone& tz) {
-        UErrorCode status = U_ZERO_ERROR;
-        int32_t raw = 0, dst = 0;
-        tz.getOffset(now.unixMillis(), false, raw, dst, status);
-        return U_SUCCESS(status) ? std::optional<int>(raw + dst) : std::nullopt;
-    };
+    const auto offset = [now](const icu::TimeZone& tz) { return offsetAt(tz, now); };
     const std::unique_ptr<icu::TimeZone> place(icu::TimeZone::createTimeZone(toIcu(zone)));
     const auto placeOffset = offset(*place);
     // Zones that keep the same hours (Asia/Pontianak and Asia/Jakarta) show the same times.
@@ -138,6 +146,22 @@ void hintZone(const QString& placeName, const QString& zone, Instant now) {
     warn(QStringLiteral("zona waktu komputer ini %1, bukan zona %2 (%3); untuk waktu setempat jalankan "
                         "dengan TZ=%3")
              .arg(DateHelpers::zoneId(), placeName, zone));
+}
+
+void hintPlaceZone(Session& session, const QString& cityCode, const QString& placeName, Instant now) {
+    const auto point = parseFixedLocation(cityCode);
+    if (!point || Gazetteer::builtIn().inIndonesia(*point)) {
+        hintZone(placeName, placeZone(session, cityCode, placeName), now);
+        return;
+    }
+    // No zone of Indonesia is the point's, and the table knows no other: say which one the times are in.
+    const int minutes = offsetAt(DateHelpers::zone(), now).value_or(0) / 60'000;
+    warn(QStringLiteral(
+             "%1 di luar Indonesia; waktu ditampilkan dalam zona waktu komputer ini, %2 (UTC%3%4:%5)")
+             .arg(Gazetteer::coordinateText(*point), DateHelpers::zoneId(),
+                  minutes < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+             .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
+             .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0')));
 }
 
 } // namespace lumora::cli

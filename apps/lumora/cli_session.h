@@ -74,5 +74,9 @@ QString placeZone(Session& session, const QString& cityCode, const QString& city
 /// Tells on stderr, in one line, when the computer's zone keeps other hours than `zone` at `now`, and how to
 /// run in the place's zone; standard output is left alone.
 void hintZone(const QString& placeName, const QString& zone, Instant now);
+/// The hint for a shown place: for a point outside Indonesia (its code a pair of coordinates that
+/// Gazetteer::inIndonesia refuses), which zone the times are shown in, always, since no Indonesian zone is
+/// the point's; else `hintZone` with the place's zone.
+void hintPlaceZone(Session& session, const QString& cityCode, const QString& placeName, Instant now);
 
 } // namespace lumora::cli

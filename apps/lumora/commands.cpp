@@ -43,7 +43,7 @@ void endWatch(int) {
 
 /// The zone hint for a state `today` or `reminders` shows.
 void hintZoneFor(Session& session, const AppState& state, Instant now) {
-    hintZone(state.cityName, placeZone(session, state.cityCode, state.cityName), now);
+    hintPlaceZone(session, state.cityCode, state.cityName, now);
 }
 
 /// The plan groups each prayer's requests together; a reader wants them as they will fire. Stable, so
@@ -213,7 +213,7 @@ int month(const QStringList& args) {
     }
     const QString placeName =
         m.cityCode == city.code || m.days.isEmpty() ? city.name : m.days.first().cityName;
-    hintZone(placeName, placeZone(*session, m.cityCode, placeName), session->clock().now());
+    hintPlaceZone(*session, m.cityCode, placeName, session->clock().now());
     if (o.json)
         printJson(m.toJson());
     else

@@ -29,6 +29,8 @@ std::optional<GeoPoint> AppConfig::locationFromText(const QString& text) {
     if (const auto city = CityCatalog::exactMatch(CityCatalog::builtInTable(), text);
         city && city->lat && city->lon)
         return GeoPoint{*city->lat, *city->lon};
+    // A province stands for its capital ("Bali": Kota Denpasar), as `lumora places` ranks it.
+    if (const auto capital = gazetteer.capitalOf(text)) return capital->location;
     return std::nullopt;
 }
 

@@ -46,8 +46,8 @@ struct AppConfig {
     HijriSettings hijri;
     /// Follow the system's time zone when it changes while the app runs; false when TZ pins the zone.
     bool followSystemTimeZone = true;
-    /// The point a fixed location's text names: a "lat,lon" pair, else a place's code or name; none when it
-    /// names nothing known.
+    /// The point a fixed location's text names: a "lat,lon" pair, else a place's code or name, an alias of
+    /// the built-in city table, or a province (its capital); none when it names nothing known.
     static std::optional<GeoPoint> locationFromText(const QString& text);
     /// Resolves from `environment` and the settings file at `settingsPath`.
     static AppConfig resolve(const QProcessEnvironment& environment, const QString& settingsPath);

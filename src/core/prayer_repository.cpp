@@ -21,6 +21,13 @@ QString monthKey(Instant t) {
     return DateHelpers::monthFormatter().format(t);
 }
 
+/// A real location farther than Gazetteer::kNamedRadiusMetres from every regency: no catalogue city's
+/// schedule or month file is its own, so its times are always computed at the point.
+bool farFromEveryPlace(const std::optional<GeoPoint>& location) {
+    return location && *location != LocationService::fallbackLocation() &&
+           !Gazetteer::builtIn().locate(*location);
+}
+
 } // namespace
 
 PrayerRepository::PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store,
@@ -46,6 +53,7 @@ QCoro::Task<PrayerMonthCache> PrayerRepository::ensureMonth(QString cityCode, In
 
 QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> location) {
     const Instant now = m_clock.now();
+    if (farFromEveryPlace(location)) co_return stateAtPoint(*location, now);
     CityEntry city;
     if (location) {
         city = co_await m_catalog.nearestCity(*location);
@@ -63,15 +71,21 @@ CityEntry PrayerRepository::computedPlace(const CityEntry& city, const std::opti
     // The fallback point is no fix: it keeps the catalogue's Jakarta, as without a location.
     if (!location || *location == LocationService::fallbackLocation()) return city;
     CityEntry place = city;
-    const bool nearby = city.lat && city.lon &&
+    const Gazetteer::PointName named = Gazetteer::builtIn().nameOf(*location);
+    // Far from every regency no catalogue city is near either; the point goes by its coordinates.
+    const bool nearby = named.entry && city.lat && city.lon &&
                         distanceMetres(GeoPoint{*city.lat, *city.lon}, *location) <= kNearbyCityMetres;
-    if (!nearby) {
-        if (const auto entry = Gazetteer::builtIn().locate(*location))
-            place = CityEntry{entry->code, entry->name, std::nullopt, std::nullopt, {}};
-    }
+    if (!nearby) place = CityEntry{named.code, named.name, std::nullopt, std::nullopt, {}};
     place.lat = location->latitude;
     place.lon = location->longitude;
     return place;
+}
+
+AppState PrayerRepository::stateAtPoint(GeoPoint location, Instant now) const {
+    const CityEntry place = computedPlace(CityEntry{}, location);
+    // Without computed times (LUMORA_HISAB=off) this is the failed load, named after the point.
+    return withHisabFallback(buildState(place, PrayerMonthCache{}, PrayerMonthCache{}, location, now), place,
+                             location, now);
 }
 
 PrayerMonthCache PrayerRepository::computedMonth(const CityEntry& city, Instant date,
@@ -114,6 +128,11 @@ QCoro::Task<PrayerMonthCache> PrayerRepository::month(CityEntry city, Instant da
     case MonthSource::automatic:
         break;
     }
+    if (farFromEveryPlace(location)) {
+        const CityEntry place = computedPlace(city, location);
+        co_return hisabEnabled() ? computedMonth(place, date, location)
+                                 : PrayerMonthCache{place.code, monthKey(date), {}};
+    }
     PrayerMonthCache loaded = co_await ensureMonth(city.code, date);
     if (loaded.days.isEmpty() && hisabEnabled())
         co_return computedMonth(computedPlace(city, location), date, location);
@@ -126,6 +145,7 @@ QCoro::Task<MonthLoad> PrayerRepository::serviceMonth(QString cityCode, Instant 
 
 std::optional<AppState>
 PrayerRepository::stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location, Instant now) {
+    if (farFromEveryPlace(location)) return stateAtPoint(*location, now);
     const auto [current, next] = monthsAround(now);
     const auto currentLoad = m_store.cachedMonth(city.code, monthKey(current));
     if (!hasDays(currentLoad)) {

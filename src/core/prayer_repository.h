@@ -30,15 +30,17 @@ public:
     std::optional<AppState> seedInitialState();
     /// Disk only: the state for `location` from fresh month files, or none.
     QCoro::Task<std::optional<AppState>> cachedState(std::optional<GeoPoint> location);
-    /// May use the network; never fails.
+    /// May use the network; never fails. A location far from every regency gets computed times at the
+    /// point, here as in `cachedState` and `seedInitialState`.
     QCoro::Task<AppState> loadState(std::optional<GeoPoint> location);
 
     /// The month holding `date` for `cityCode`: a fresh non-empty month file, else the service (saved when it
     /// has days). Never fails; may be empty.
     QCoro::Task<PrayerMonthCache> ensureMonth(QString cityCode, Instant date);
     /// The month from one source; `automatic` is what loadState would use (ensureMonth, then hisab when
-    /// enabled). `location`: where the user is when `city` was picked for it (computed times are then for
-    /// that point, as `computedPlace` names it); none for a city asked for by name.
+    /// enabled; computed times only, or none, for a location far from every regency). `location`: where the
+    /// user is when `city` was picked for it (computed times are then for that point, as `computedPlace`
+    /// names it); none for a city asked for by name.
     QCoro::Task<PrayerMonthCache> month(CityEntry city, Instant date, MonthSource source,
                                         std::optional<GeoPoint> location);
     /// How a load of `cityCode`'s month from the service went (nothing read from or written to disk).
@@ -49,7 +51,9 @@ public:
                                    const std::optional<GeoPoint>& location) const;
     /// Where computed times are for and whose name they carry: `city` itself without a real location (none,
     /// or the Jakarta fallback); else the location, named after `city` when it lies within
-    /// kNearbyCityMetres and after the gazetteer's place there otherwise ("Kota Jayapura", "94.71").
+    /// kNearbyCityMetres and as the gazetteer names the point otherwise ("Kota Jayapura", "94.71"; far from
+    /// every regency its coordinates, "5.00° LS, 110.00° BT, 195 km dari Kabupaten Jepara", code
+    /// "-5.0000,110.0000"; see Gazetteer::nameOf).
     static CityEntry computedPlace(const CityEntry& city, const std::optional<GeoPoint>& location);
     /// How far the catalogue city may lie for computed times to carry its name.
     static constexpr double kNearbyCityMetres = 30'000;
@@ -61,6 +65,10 @@ public:
     std::pair<Instant, Instant> monthsAround(Instant now) const;
 
 private:
+    /// The state for a location far from every regency (Gazetteer::locate finds none): computed at the
+    /// point, since the nearest catalogue city's schedule is not the point's; without computed times, the
+    /// failed load.
+    AppState stateAtPoint(GeoPoint location, Instant now) const;
     /// When the built state has neither today nor tomorrow, the state from computed months instead.
     AppState withHisabFallback(AppState built, const CityEntry& city, const std::optional<GeoPoint>& location,
                                Instant now) const;

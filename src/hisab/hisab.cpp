@@ -82,6 +82,52 @@ public:
         return declination;
     }
 
+    /// Why `name` has no time on the solar day of `noon`, from how high the Sun stands at its upper and
+    /// lower transit that day; a time that exists but falls on another calendar day gets its own reason.
+    QString absenceReason(PrayerName name, Instant noon) const {
+        const double declination = declinationAt(noon);
+        const double highest = 90.0 - std::abs(m_place.latitude - declination);
+        const double lowest = std::abs(m_place.latitude + declination) - 90.0;
+        const auto twilight = [&](double angle) {
+            if (lowest > -angle)
+                return QStringLiteral("Matahari tidak turun sampai %1° di bawah ufuk").arg(angle);
+            if (highest < -angle)
+                return QStringLiteral("Matahari tidak naik sampai %1° di bawah ufuk").arg(angle);
+            return QString();
+        };
+        QString reason;
+        switch (name) {
+        case PrayerName::subuh:
+            reason = twilight(m_options.subuhAngle);
+            break;
+        case PrayerName::isya:
+            reason = twilight(m_options.isyaAngle);
+            break;
+        case PrayerName::syuruq:
+        case PrayerName::maghrib:
+            if (lowest > horizon())
+                reason = QStringLiteral("Matahari tidak terbenam");
+            else if (highest < horizon())
+                reason = QStringLiteral("Matahari tidak terbit");
+            break;
+        case PrayerName::ashar: {
+            // Whenever the Sun is up at noon the ashar altitude lies below the noon altitude, so only a Sun
+            // that never rises or never gets that low (near a pole in summer) leaves ashar out.
+            const double cotAltitude =
+                m_options.asharShadowFactor + std::tan(std::abs(m_place.latitude - declination) * kRad);
+            if (highest <= 0 || cotAltitude <= 0)
+                reason = QStringLiteral("Matahari tidak naik di atas ufuk");
+            else if (lowest > std::atan(1.0 / cotAltitude) / kRad)
+                reason = QStringLiteral("bayangan tidak sampai sepanjang waktu ashar");
+            break;
+        }
+        case PrayerName::dhuhur:
+        case PrayerName::dhuha:
+            break;
+        }
+        return reason.isEmpty() ? QStringLiteral("waktunya tidak jatuh pada tanggal ini") : reason;
+    }
+
     SolarTimes compute(Instant localNoon) const {
         SolarTimes s;
         const Instant noon = transit(localNoon);
@@ -89,10 +135,8 @@ public:
         s.subuh = crossing(noon, -m_options.subuhAngle, -1);
         s.isya = crossing(noon, -m_options.isyaAngle, +1);
 
-        // The horizon seen from a height lies lower by the dip, 1.76' x sqrt(metres).
-        const double dip = m_place.elevation > 0 ? 1.76 / 60.0 * std::sqrt(m_place.elevation) : 0.0;
-        s.terbit = crossing(noon, m_options.horizonAltitude - dip, -1);
-        s.maghrib = crossing(noon, m_options.horizonAltitude - dip, +1);
+        s.terbit = crossing(noon, horizon(), -1);
+        s.maghrib = crossing(noon, horizon(), +1);
 
         // Ashar: the shadow reaches factor x the object plus the shadow it cast at noon.
         const double noonShadow = std::tan(std::abs(m_place.latitude - declinationAt(noon)) * kRad);
@@ -102,6 +146,13 @@ public:
     }
 
 private:
+    /// The Sun's altitude at terbit and maghrib: the horizon seen from a height lies lower by the dip,
+    /// 1.76' x sqrt(metres).
+    double horizon() const {
+        const double dip = m_place.elevation > 0 ? 1.76 / 60.0 * std::sqrt(m_place.elevation) : 0.0;
+        return m_options.horizonAltitude - dip;
+    }
+
     const Place& m_place;
     const Options& m_options;
     double m_sinLat = 0;
@@ -199,17 +250,26 @@ PrayerMonthCache computeMonth(const Place& place, Instant anyDayInMonth, const Q
         const bool uniformDay = nextStart && *nextStart - *dayStart == 86400 && *noon - *dayStart == 43200;
         for (PrayerName name : kSlotOrder) {
             std::optional<Instant> t;
+            // The solar day whose time this slot shows, for the reason when it has none.
+            Instant solarNoon = *noon;
             if (const auto raw = times.time(name)) t = scheduledTime(name, *raw, options);
             if (t && *t < *dayStart) {
                 if (!after) after = solver.compute(*noon + 86400);
+                solarNoon = *noon + 86400;
                 const auto raw = after->time(name);
                 t = raw ? std::optional(scheduledTime(name, *raw, options)) : std::nullopt;
             } else if (t && nextStart && *t >= *nextStart) {
                 if (!before) before = solver.compute(*noon - 86400);
+                solarNoon = *noon - 86400;
                 const auto raw = before->time(name);
                 t = raw ? std::optional(scheduledTime(name, *raw, options)) : std::nullopt;
             }
-            if (!t || !inDay(*t)) continue;
+            // A time that does not occur keeps its slot, empty and with the reason; no other day's time
+            // stands in for it.
+            if (!t || !inDay(*t)) {
+                out.slots.append(PrayerSlot{name, QString(), solver.absenceReason(name, solarNoon)});
+                continue;
+            }
             out.slots.append(PrayerSlot{name, uniformDay ? wallClock(*t - *dayStart)
                                                          : DateHelpers::displayTimeFormatter().format(*t)});
         }

@@ -51,8 +51,9 @@ SolarTimes computeDay(const Place& place, Instant anyTimeInDay, const Options& o
 Instant scheduledTime(PrayerName name, Instant raw, const Options& options = {});
 
 /// The month holding `anyDayInMonth` as schedule days: per day six slots subuh, syuruq, dhuhur, ashar,
-/// maghrib, isya in "HH:mm" (a slot whose time does not occur on that day is left out). No days for a place
-/// with coordinates out of range.
+/// maghrib, isya in "HH:mm". A slot whose time does not occur on that day (far from the equator: the Sun
+/// does not set, or twilight lasts all night) has an empty time and the reason, never another day's time. No
+/// days for a place with coordinates out of range.
 PrayerMonthCache computeMonth(const Place& place, Instant anyDayInMonth, const QString& cityCode,
                               const QString& cityName, const Options& options = {});
 

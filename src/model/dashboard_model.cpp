@@ -107,7 +107,7 @@ DashboardModel dashboardModel(const AppState& state, Instant now, Instant blinkN
     if (listed) {
         for (const PrayerSlot& slot : listed->slots)
             m.rows.append(
-                DashboardRow{slot.name, displayName(slot.name), slot.time, slot.name == highlighted});
+                DashboardRow{slot.name, displayName(slot.name), slot.shownTime(), slot.name == highlighted});
     } else {
         m.emptyText = DashboardTexts::kNoSchedule;
     }

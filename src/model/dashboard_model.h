@@ -19,7 +19,7 @@ QString rawValue(DashboardAccent accent);
 struct DashboardRow {
     PrayerName prayer = PrayerName::subuh;
     QString label;
-    /// The slot's time exactly as stored.
+    /// The slot's time exactly as stored; "--:--" for one that does not occur that day.
     QString time;
     bool highlight = false;
 

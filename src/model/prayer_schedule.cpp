@@ -106,7 +106,9 @@ QByteArray compact(const QJsonObject& o) {
 } // namespace json
 
 QJsonObject PrayerSlot::toJson() const {
-    return QJsonObject{{QStringLiteral("name"), rawValue(name)}, {QStringLiteral("time"), time}};
+    QJsonObject o{{QStringLiteral("name"), rawValue(name)}, {QStringLiteral("time"), time}};
+    if (!reason.isEmpty()) o.insert(QStringLiteral("reason"), reason);
+    return o;
 }
 
 Result<PrayerSlot> PrayerSlot::fromJson(const QJsonValue& v) {
@@ -120,7 +122,8 @@ Result<PrayerSlot> PrayerSlot::fromJson(const QJsonValue& v) {
     if (!parsed)
         return Result<PrayerSlot>::fail(
             QStringLiteral("dataCorrupted: unknown prayer name \"%1\"").arg(*name));
-    return Result<PrayerSlot>::ok(PrayerSlot{*parsed, *time});
+    // Optional, and only ever informative: a reason of another type is dropped rather than failing the day.
+    return Result<PrayerSlot>::ok(PrayerSlot{*parsed, *time, o->value(QStringLiteral("reason")).toString()});
 }
 
 QJsonObject PrayerDay::toJson() const {
@@ -202,7 +205,7 @@ std::optional<PrayerDay> findDay(const QList<PrayerDay>& days, const QString& da
 } // namespace lumora
 
 std::size_t qHash(const lumora::PrayerSlot& s, std::size_t seed) noexcept {
-    return qHashMulti(seed, lumora::rawValue(s.name), s.time);
+    return qHashMulti(seed, lumora::rawValue(s.name), s.time, s.reason);
 }
 
 std::size_t qHash(const lumora::PrayerDay& d, std::size_t seed) noexcept {

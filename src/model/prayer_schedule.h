@@ -29,7 +29,16 @@ QString displayName(PrayerName name);
 
 struct PrayerSlot {
     PrayerName name = PrayerName::subuh;
+    /// "HH:mm"; empty when the time does not occur that day (computed times far from the equator), which
+    /// every face shows as kNoTime and no rule takes for a time.
     QString time;
+    /// Why an empty `time` does not occur ("Matahari tidak terbenam"); empty otherwise.
+    QString reason = {};
+
+    /// What a face shows for a time that does not occur.
+    static inline const QString kNoTime = QStringLiteral("--:--");
+    /// `time`, or kNoTime when it is empty.
+    QString shownTime() const { return time.isEmpty() ? kNoTime : time; }
 
     bool operator==(const PrayerSlot&) const = default;
     QJsonObject toJson() const;

@@ -12,7 +12,11 @@ LocationService::LocationService(std::unique_ptr<LocationProvider> manager, Vesk
     connect(m_manager.get(), &LocationProvider::locationsUpdated, this, &LocationService::didUpdateLocations);
     m_manager->setDesiredAccuracy(1000);
     m_authorizationStatus = m_manager->authorizationStatus();
-    restoreCachedLocation();
+    // A pinned location is known from the start; the device's last fix is no guess at it.
+    if (const auto pinned = m_manager->pinnedPosition())
+        m_currentLocation = *pinned;
+    else
+        restoreCachedLocation();
     if (!m_currentLocation) m_currentLocation = fallbackLocation();
     // Asking for authorization or fixes is the owner's decision, not the constructor's.
 }
@@ -52,6 +56,9 @@ void LocationService::didUpdateLocations(const QList<GeoPoint>& locations) {
     const GeoPoint last = locations.last();
     qCDebug(placesLog) << "location fix:" << last.latitude << last.longitude;
     setCurrentLocation(last);
+    // A place given for one run (LUMORA_LOCATION, the fixedLocation setting) is no fix of the device: stored,
+    // it would stand in for the device's position at every start of the next 24 hours.
+    if (m_manager->pinnedPosition()) return;
     m_store.saveLocation(CachedLocation{last.latitude, last.longitude, m_store.clock().now()});
 }
 

@@ -15,8 +15,10 @@ namespace lumora {
 
 class VeskStore;
 
-/// Where the user is, closely enough to pick the nearest city: the latest fix, the last fix of the past 24
-/// hours, or central Jakarta. Lives on the main thread, where its location manager calls back.
+/// Where the user is, closely enough to pick the nearest city: a pinned location, else the latest fix, the
+/// last fix of the past 24 hours, or central Jakarta. Only the device's fixes are stored as its last fix; a
+/// pinned location lasts as long as the run it was given for. Lives on the main thread, where its location
+/// manager calls back.
 class LocationService final : public QObject {
     Q_OBJECT
     /// A GeoPoint; invalid only while the service is being built.

@@ -17,6 +17,7 @@ public:
     void setDesiredAccuracy(double) override {}
     void startUpdatingLocation() override;
     void requestLocation() override;
+    std::optional<GeoPoint> pinnedPosition() const override { return m_position; }
 
 private:
     void deliverLater();

@@ -6,6 +6,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 namespace lumora {
 
@@ -32,6 +33,9 @@ public:
     virtual void startUpdatingLocation() = 0;
     /// One fix, delivered later through locationsUpdated.
     virtual void requestLocation() = 0;
+    /// The point a pinned location (the environment or the setting) always gives; none for a device's
+    /// positioning source. Only a device's fixes are worth keeping as its last fix.
+    virtual std::optional<GeoPoint> pinnedPosition() const { return std::nullopt; }
 
 Q_SIGNALS:
     /// The authorization status may have changed (emitted even when it has not).

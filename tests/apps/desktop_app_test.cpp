@@ -58,7 +58,8 @@ protected:
     QString socketPath() const { return runtime() + "/lumora.socket"; }
     QString lockPath() const { return home.dataFolder() + "/lumora.lock"; }
 
-    void start(QProcess& p, const QStringList& args = {}) {
+    void start(QProcess& p, const QStringList& args = {},
+               const QList<std::pair<QString, QString>>& env = {}) {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert("TZ", "Asia/Jakarta");
         e.insert("XDG_RUNTIME_DIR", runtime());
@@ -67,6 +68,8 @@ protected:
         e.insert("LUMORA_LOCATION", "-6.2088,106.8456");
         e.insert("QT_LOGGING_RULES", "lumora.app.debug=true");
         e.remove("QT_QPA_PLATFORM"); // a real X client, not the offscreen platform the unit tests use
+        for (const auto& [name, value] : env)
+            e.insert(name, value);
         p.setProcessEnvironment(e);
         p.start(QStringLiteral(LUMORA_BINARY), args);
         ASSERT_TRUE(p.waitForStarted());
@@ -380,6 +383,42 @@ TEST_F(DesktopApp, CtrlQInTheWindowQuits) {
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+
+// LUMORA_LOCATION=Jayapura is for that run: the app shows Jayapura, but nothing of it is kept as the
+// device's last fix, so the next run without it is where the device was (here, never located: Jakarta).
+TEST_F(DesktopApp, APinnedLocationIsNotKeptAsTheDevicesLastFix) {
+    const QString settings = qEnvironmentVariable("XDG_CONFIG_HOME") + "/lumora/lumora.conf";
+    const QString snapshot = qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json";
+    start(first, {},
+          {{"LUMORA_LOCATION", "Jayapura"},
+           {"QT_LOGGING_RULES", "lumora.app.debug=true;lumora.places.debug=true"}});
+    ASSERT_TRUE(listening(first)) << m_firstErr.toStdString();
+    // The pinned place arrives as a fix from the event loop; the snapshot written after it names it.
+    EXPECT_TRUE(waitFor([&] { return firstErr(first).contains("location fix:"); }))
+        << m_firstErr.toStdString();
+    EXPECT_TRUE(waitFor([&] {
+        QFile f(snapshot);
+        return f.open(QIODevice::ReadOnly) && f.readAll().contains("Kota Jayapura");
+    }));
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(10'000));
+    EXPECT_EQ(first.exitCode(), 0);
+
+    QFile conf(settings);
+    const QByteArray stored = conf.open(QIODevice::ReadOnly) ? conf.readAll() : QByteArray();
+    EXPECT_FALSE(stored.contains("cachedLocation")) << stored.constData();
+
+    // The next start without the pin: the command line reads the same last fix the app would.
+    QProcess today;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("TZ", "Asia/Jakarta");
+    e.insert("LUMORA_SCHEDULE_URL", "");
+    e.remove("LUMORA_LOCATION");
+    today.setProcessEnvironment(e);
+    today.start(QStringLiteral(LUMORA_BINARY), {"today", "--at", "2026-03-07T05:50"});
+    ASSERT_TRUE(today.waitForFinished(30'000));
+    const QString out = QString::fromUtf8(today.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith("Jakarta (jkt)\n")) << out.toStdString();
 }
 
 } // namespace

@@ -39,6 +39,134 @@ TEST_F(LumoraCli, PlacesListsTheGazetteerBestMatchFirst) {
     EXPECT_EQ(run({"places", "atlantis", "--json"}).json(), QJsonValue(QJsonArray()));
 }
 
+// `places` finds every name LUMORA_LOCATION takes, aliases and provinces included, and lists first the place
+// that name pins: the pinned run and a run pinned to that first place's code show the same place.
+TEST_F(LumoraCli, PlacesFindsWhatLumoraLocationFindsAndRanksItFirst) {
+    struct Case {
+        const char* query;
+        const char* first;   // the code places lists first
+        const char* heading; // what `today` shows for LUMORA_LOCATION=query
+    } cases[] = {
+        {"Jayapura", "94.71", "Kota Jayapura (94.71)"},
+        {"94.71", "94.71", "Kota Jayapura (94.71)"},
+        {"Kab. Sleman", "34.04", "Yogyakarta (ykg)"}, // the catalogue city within 30 km
+        {"jogja", "34.71", "Yogyakarta (ykg)"},
+        {"solo", "33.72", "Surakarta (slo)"},
+        {"jkt", "31.73", "Jakarta (jkt)"},
+        {"Bali", "51.71", "Denpasar (dps)"},
+        {"Papua Barat", "91.05", "Kabupaten Manokwari (91.05)"},
+        {"-2.533,140.717", "94.71", "Kota Jayapura (94.71)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        const CliResult found = run({"places", c.query, "--json"});
+        EXPECT_EQ(found.status, 0) << found.err.toStdString();
+        EXPECT_EQ(found.json().toArray().first()["code"].toString(), c.first);
+        for (const char* location : {c.query, c.first}) {
+            SCOPED_TRACE(location);
+            const CliResult r =
+                run({"today", "--at", kAt}, Env{{"LUMORA_LOCATION", location}, {"TZ", "UTC"}});
+            EXPECT_FALSE(r.err.contains("tidak dikenal")) << r.err.toStdString();
+            EXPECT_TRUE(r.out.startsWith(QString::fromUtf8(c.heading) + '\n')) << r.out.toStdString();
+        }
+    }
+    // "Bali" is the province before Balikpapan, which merely starts with it.
+    const QStringList bali = run({"places", "Bali"}).out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(bali.size(), 11); // Bali's nine, Kota Balikpapan, Kabupaten Purbalingga
+    EXPECT_TRUE(bali.first().contains("Kota Denpasar")) << bali.first().toStdString();
+    EXPECT_TRUE(bali[8].contains("BALI")) << bali[8].toStdString();
+    EXPECT_TRUE(bali[9].contains("Kota Balikpapan")) << bali[9].toStdString();
+    // A point no place is named after finds none.
+    const CliResult sea = run({"places", "-5,110"});
+    EXPECT_EQ(sea.status, 1);
+    EXPECT_EQ(sea.err, "lumora: tempat tidak ditemukan: -5,110\n");
+}
+
+// Far from every regency a point goes by its coordinates; outside Indonesia it says so, its times are still
+// computed there, a time that does not occur shows "--:--" with the reason, and the zone hint names the zone
+// the times are shown in instead of an Indonesian one.
+TEST_F(LumoraCli, APointFarFromEveryRegencyIsNamedHonestly) {
+    struct Case {
+        const char* location;
+        const char* machineZone;
+        const char* heading;
+        const char* hint; // the one stderr line, or nullptr
+    } cases[] = {
+        {"-5,110", "Asia/Jakarta", "5.00° LS, 110.00° BT, 195 km dari Kabupaten Jepara (-5.0000,110.0000)",
+         nullptr},
+        {"-5,110", "Asia/Jayapura", "5.00° LS, 110.00° BT, 195 km dari Kabupaten Jepara (-5.0000,110.0000)",
+         "lumora: zona waktu komputer ini Asia/Jayapura, bukan zona 5.00° LS, 110.00° BT, 195 km dari "
+         "Kabupaten "
+         "Jepara (Asia/Jakarta); untuk waktu setempat jalankan dengan TZ=Asia/Jakarta"},
+        {"3.139,101.6869", "Asia/Kuala_Lumpur", "3.14° LU, 101.69° BT, di luar Indonesia (3.1390,101.6869)",
+         "lumora: 3.14° LU, 101.69° BT di luar Indonesia; waktu ditampilkan dalam zona waktu komputer ini, "
+         "Asia/Kuala_Lumpur (UTC+08:00)"},
+        {"51.5074,-0.1278", "Asia/Jakarta", "51.51° LU, 0.13° BB, di luar Indonesia (51.5074,-0.1278)",
+         "lumora: 51.51° LU, 0.13° BB di luar Indonesia; waktu ditampilkan dalam zona waktu komputer ini, "
+         "Asia/Jakarta (UTC+07:00)"},
+        {"51.5074,-0.1278", "Europe/London", "51.51° LU, 0.13° BB, di luar Indonesia (51.5074,-0.1278)",
+         "lumora: 51.51° LU, 0.13° BB di luar Indonesia; waktu ditampilkan dalam zona waktu komputer ini, "
+         "Europe/London (UTC+01:00)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.location) + " on " + c.machineZone);
+        const Env env{{"LUMORA_LOCATION", c.location}, {"TZ", c.machineZone}};
+        const CliResult r = run({"today", "--at", "2026-06-21T12:00"}, env);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(r.out.startsWith(QString::fromUtf8(c.heading) + '\n')) << r.out.toStdString();
+        const QString name = QString::fromUtf8(c.heading).section(" (", 0, 0);
+        EXPECT_TRUE(r.out.contains("Jadwal hisab: " + name)) << r.out.toStdString();
+        EXPECT_EQ(r.err, c.hint ? QString::fromUtf8(c.hint) + '\n' : QString());
+    }
+
+    // London at midsummer: the Sun never gets 18 or 20 degrees down, so there is no subuh and no isya.
+    const Env london{{"LUMORA_LOCATION", "51.5074,-0.1278"}, {"TZ", "Europe/London"}};
+    const CliResult today = run({"today", "--at", "2026-06-21T12:00"}, london);
+    EXPECT_TRUE(
+        today.out.contains("  SUBUH           --:--  (Matahari tidak turun sampai 20° di bawah ufuk)\n"))
+        << today.out.toStdString();
+    EXPECT_TRUE(
+        today.out.contains("  ISYA            --:--  (Matahari tidak turun sampai 18° di bawah ufuk)\n"))
+        << today.out.toStdString();
+    EXPECT_TRUE(today.out.contains("  MAGHRIB         21:2")) << "London's own sunset, in its own zone";
+
+    const QJsonArray slots = run({"today", "--json", "--at", "2026-06-21T12:00"}, london)
+                                 .json()["state"]["todayDay"]["slots"]
+                                 .toArray();
+    ASSERT_EQ(slots.size(), 6);
+    EXPECT_EQ(compact(slots.first()),
+              R"({"name":"subuh","reason":"Matahari tidak turun sampai 20° di bawah ufuk","time":""})");
+    EXPECT_FALSE(slots[1].toObject().contains("reason"));
+
+    const QJsonArray rows =
+        run({"dashboard", "--json", "--at", "2026-06-21T23:30"}, london).json()["rows"].toArray();
+    ASSERT_EQ(rows.size(), 6);
+    EXPECT_EQ(rows.first()["time"].toString(), "--:--");
+    EXPECT_EQ(rows.last()["time"].toString(), "--:--");
+    EXPECT_FALSE(rows.last()["highlight"].toBool());
+
+    const CliResult reminders = run({"reminders", "--json", "--at", "2026-06-21T12:00"}, london);
+    EXPECT_EQ(reminders.status, 0);
+    for (const QJsonValue& request : reminders.json().toArray()) {
+        const QString id = request["identifier"].toString();
+        EXPECT_FALSE(id.contains("-subuh-") || id.contains("-isya-"))
+            << "no reminder for a time that does not occur: " << id.toStdString();
+    }
+    EXPECT_FALSE(reminders.json().toArray().isEmpty());
+
+    const CliResult month = run({"month", "--at", "2026-06-21T12:00"}, london);
+    EXPECT_EQ(month.status, 0);
+    EXPECT_TRUE(month.out.startsWith("51.5074,-0.1278 2026-06\n")) << month.out.toStdString();
+    EXPECT_TRUE(QRegularExpression("\n2026-06-21 subuh=--:-- syuruq=04:\\d\\d .* isya=--:--\n")
+                    .match(month.out)
+                    .hasMatch())
+        << month.out.toStdString();
+
+    // The widget's snapshot is not written by a command, but the screenshot draws the window's rows.
+    QTemporaryDir dir;
+    EXPECT_EQ(run({"screenshot", dir.filePath("london.png"), "--at", "2026-06-21T23:30"}, london).status, 0);
+}
+
 TEST_F(LumoraCli, AFixOrAPlaceNameGetsItsOwnPlaceAndItsZoneRunsWithoutAHint) {
     struct Case {
         const char* location;
@@ -94,7 +222,9 @@ TEST_F(LumoraCli, AnotherZoneOnTheComputerGetsOneHintOnStderrOnly) {
             EXPECT_TRUE(r.err.contains(c.machineZone)) << r.err.toStdString();
             EXPECT_TRUE(r.err.contains(QStringLiteral("TZ=") + c.placeZone)) << r.err.toStdString();
             // Standard output keeps its form.
-            if (command.contains("--json")) EXPECT_NE(r.json(), QJsonValue(QJsonValue::Undefined));
+            if (command.contains("--json")) {
+                EXPECT_NE(r.json(), QJsonValue(QJsonValue::Undefined));
+            }
         }
     }
 }

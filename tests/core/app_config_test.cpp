@@ -116,7 +116,8 @@ TEST(AppConfig, FixedLocationByPlaceNameAndUnknownValuesTold) {
         {"94.71", std::nullopt, jayapura, ""},
         {"Kabupaten Sleman", std::nullopt, sleman, ""},
         {std::nullopt, "Kab. Sleman", sleman, ""},
-        {"jogja", std::nullopt, yogyakarta, ""}, // the catalogue's alias
+        {"jogja", std::nullopt, yogyakarta, ""},                   // the catalogue's alias
+        {"Bali", std::nullopt, GeoPoint{-8.66667, 115.21663}, ""}, // a province: Kota Denpasar, its capital
         {"-6.9175, 107.6191", std::nullopt, GeoPoint{-6.9175, 107.6191}, ""},
         // The decimal comma of Indonesian writing is no pair.
         {"-6,9175,107,6191", std::nullopt, std::nullopt,

@@ -320,3 +320,56 @@ TEST_F(Repository, WithoutARealLocationComputedTimesKeepTheCatalogueCity) {
             .computedMonth(CityEntry{"1234", "KOTA AMBON", -3.7, 128.18333, {}}, clock.now(), std::nullopt)
             .days);
 }
+
+// London is not Kota Sabang, nor is a point in the Java Sea Kabupaten Jepara: far from every regency the
+// times are computed at the point and named after it, whatever the service or the month files hold for the
+// nearest catalogue city.
+TEST_F(Repository, FarFromEveryRegencyTheTimesAreComputedAtThePointAndNamedByIt) {
+    struct Case {
+        const char* what;
+        GeoPoint fix;
+        const char* code;
+        const char* name;
+    } cases[] = {
+        {"the Java Sea",
+         {-5.0, 110.0},
+         "-5.0000,110.0000",
+         "5.00° LS, 110.00° BT, 195 km dari Kabupaten Jepara"},
+        {"London", {51.5074, -0.1278}, "51.5074,-0.1278", "51.51° LU, 0.13° BB, di luar Indonesia"},
+        {"Kuala Lumpur", {3.139, 101.6869}, "3.1390,101.6869", "3.14° LU, 101.69° BT, di luar Indonesia"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = QString::fromUtf8(c.name);
+        // The nearest catalogue city's month is fresh on disk, and the service would answer too.
+        const CityEntry nearest = QCoro::waitFor(catalog.nearestCity(c.fix));
+        saveAged(storedMonth(nearest.code, "2026-03", "04:01"), kDay);
+        const int requestsBefore = monthRequests();
+
+        const AppState s = load(c.fix);
+        EXPECT_EQ(s.cityCode, c.code);
+        EXPECT_EQ(s.cityName, name);
+        EXPECT_EQ(s.statusText, "Jadwal hisab: " + name);
+        ASSERT_TRUE(s.todayDay && s.tomorrowDay);
+        EXPECT_NE(s.todayDay->slots.first().time, "04:01");
+        EXPECT_EQ(monthRequests(), requestsBefore) << "the service is not asked";
+        EXPECT_EQ(QCoro::waitFor(repository.cachedState(c.fix)), s);
+        store.saveLocation(CachedLocation{c.fix.latitude, c.fix.longitude, clock.now()});
+        EXPECT_EQ(repository.seedInitialState(), s);
+
+        const PrayerMonthCache m =
+            QCoro::waitFor(repository.month(nearest, clock.now(), MonthSource::automatic, c.fix));
+        EXPECT_EQ(m.cityCode, c.code);
+        EXPECT_EQ(m.days.value(6), *s.todayDay);
+
+        PrayerRepository off{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
+                             catalog, store, clock, false};
+        const AppState failed = QCoro::waitFor(off.loadState(c.fix));
+        EXPECT_EQ(failed.statusText, "Gagal memuat jadwal untuk " + name) << "never the nearest city's times";
+        EXPECT_FALSE(failed.todayDay || failed.tomorrowDay);
+        EXPECT_TRUE(
+            QCoro::waitFor(off.month(nearest, clock.now(), MonthSource::automatic, c.fix)).days.isEmpty());
+    }
+    // Within 100 km of a regency the service's month for the nearest city still serves.
+    EXPECT_EQ(load(kJakartaPoint).statusText, "Lokasi terdeteksi: Jakarta");
+}

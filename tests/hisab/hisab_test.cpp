@@ -241,19 +241,67 @@ TEST(HisabMonth, PlaceOutOfRangeGivesNoDays) {
 }
 
 // Where the Sun never sinks 18 degrees (62 N in June), subuh and isya do not happen; the other slots do.
-TEST(HisabMonth, TimesThatDoNotHappenAreLeftOut) {
+// Far from the equator a time may not happen at all; its slot stays, empty, with the reason, and no
+// neighbouring day's time stands in for it.
+TEST(HisabMonth, TimesThatDoNotHappenKeepTheirSlotEmptyWithTheReason) {
     const Place north{62.0, 105.0};
     const SolarTimes day = computeDay(north, noonOf("2026-06-21"));
     EXPECT_FALSE(day.subuh);
     EXPECT_FALSE(day.isya);
     EXPECT_TRUE(day.terbit && day.dhuhur && day.ashar && day.maghrib);
 
-    const PrayerMonthCache m = computeMonth(north, noonOf("2026-06-21"), "x", "X");
-    ASSERT_EQ(m.days.size(), 30);
-    const PrayerDay& solstice = m.days[20];
-    ASSERT_EQ(solstice.slots.size(), 4);
-    EXPECT_EQ(solstice.slots[0].name, PrayerName::syuruq);
-    EXPECT_EQ(solstice.slots[3].name, PrayerName::maghrib);
+    const QString notDown = QStringLiteral("Matahari tidak turun sampai %1° di bawah ufuk");
+    const QString notUp = QStringLiteral("Matahari tidak naik sampai %1° di bawah ufuk");
+    struct Case {
+        const char* what;
+        Place place;
+        const char* date;
+        std::array<QString, 6> reasons; // subuh ... isya; empty: the time happens
+    } cases[] = {
+        {"62 N at midsummer: twilight all night",
+         north,
+         "2026-06-21",
+         {notDown.arg(20), "", "", "", "", notDown.arg(18)}},
+        {"Tromso at midsummer: the Sun does not set",
+         {69.65, 18.96},
+         "2026-06-21",
+         {notDown.arg(20), "Matahari tidak terbenam", "", "", "Matahari tidak terbenam", notDown.arg(18)}},
+        {"Tromso at midwinter: the Sun does not rise",
+         {69.65, 18.96},
+         "2026-12-21",
+         {"", "Matahari tidak terbit", "", "Matahari tidak naik di atas ufuk", "Matahari tidak terbit", ""}},
+        {"near the North Pole at midsummer: shadows never grow to ashar's length",
+         {89.5, 0},
+         "2026-06-21",
+         {notDown.arg(20), "Matahari tidak terbenam", "", "bayangan tidak sampai sepanjang waktu ashar",
+          "Matahari tidak terbenam", notDown.arg(18)}},
+        {"near the North Pole at midwinter: not even the twilights",
+         {89.5, 0},
+         "2026-12-21",
+         {notUp.arg(20), "Matahari tidak terbit", "", "Matahari tidak naik di atas ufuk",
+          "Matahari tidak terbit", notUp.arg(18)}},
+        {"Jakarta: every time", kJakarta, "2026-06-21", {"", "", "", "", "", ""}},
+    };
+    const PrayerName order[] = {PrayerName::subuh, PrayerName::syuruq,  PrayerName::dhuhur,
+                                PrayerName::ashar, PrayerName::maghrib, PrayerName::isya};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PrayerMonthCache m = computeMonth(c.place, noonOf(c.date), "x", "X");
+        const std::optional<PrayerDay> found = findDay(m.days, c.date);
+        ASSERT_TRUE(found);
+        ASSERT_EQ(found->slots.size(), 6) << "every slot stays";
+        for (int i = 0; i < 6; ++i) {
+            const PrayerSlot& slot = found->slots[i];
+            SCOPED_TRACE(rawValue(slot.name).toStdString());
+            EXPECT_EQ(slot.name, order[i]);
+            EXPECT_EQ(slot.reason, c.reasons[i]);
+            if (c.reasons[i].isEmpty())
+                EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d$").match(slot.time).hasMatch())
+                    << slot.time.toStdString();
+            else
+                EXPECT_EQ(slot.time, QString()) << "no made-up time";
+        }
+    }
 }
 
 // A place in each Indonesian zone, under that zone (see CMakeLists.txt for the runs in WITA and WIT). The

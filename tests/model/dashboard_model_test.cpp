@@ -153,6 +153,17 @@ TEST(DashboardModel, ScheduleCard) {
         const DashboardModel m = dashboardModel(loadedState(now, {day}), now, now, false);
         EXPECT_EQ(m.rows[3].time, "15.12 ");
     }
+    {
+        SCOPED_TRACE("a time that does not occur reads --:-- and is never featured");
+        PrayerDay day = test::sampleDay(kDay);
+        day.slots.last() = PrayerSlot{PrayerName::isya, "", "Matahari tidak turun sampai 18° di bawah ufuk"};
+        const Instant now = at(kDay, "19:00"); // where isya would be featured
+        const DashboardModel m = dashboardModel(loadedState(now, {day}), now, now, false);
+        EXPECT_EQ(m.rows.last().label, "ISYA");
+        EXPECT_EQ(m.rows.last().time, "--:--");
+        EXPECT_FALSE(m.rows.last().highlight);
+        EXPECT_NE(m.title, "ISYA");
+    }
 }
 
 TEST(DashboardModel, DateLineKeepsTheSeparatorWithoutHijri) {

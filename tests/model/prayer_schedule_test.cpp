@@ -1,5 +1,6 @@
 #include "model/prayer_schedule.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
 
@@ -47,6 +48,26 @@ TEST(PrayerScheduleJson, RoundTrips) {
     EXPECT_TRUE(empty->days.isEmpty());
 }
 
+// A time that does not occur is an empty text with its reason; the reason is written only then, and a
+// reader that knows no reason (an older widget) still reads the day.
+TEST(PrayerScheduleJson, ATimeThatDoesNotOccurIsEmptyWithItsReason) {
+    PrayerDay day = sampleDay();
+    day.slots.last() = PrayerSlot{PrayerName::isya, "", "Matahari tidak turun sampai 18° di bawah ufuk"};
+    const QJsonObject slotJson = day.toJson()["slots"].toArray().last().toObject();
+    EXPECT_EQ(slotJson, (QJsonObject{{"name", "isya"}, {"time", ""}, {"reason", day.slots.last().reason}}));
+    EXPECT_EQ(day.toJson()["slots"].toArray().first().toObject().keys(), (QStringList{"name", "time"}));
+    const auto back = PrayerDay::fromJson(day.toJson());
+    ASSERT_TRUE(back) << back.error().toStdString();
+    EXPECT_EQ(*back, day);
+
+    EXPECT_EQ(PrayerSlot{}.shownTime(), "--:--");
+    EXPECT_EQ((PrayerSlot{PrayerName::subuh, "04:38"}.shownTime()), "04:38");
+    const auto oddReason = decodeDay(
+        R"({"cityCode":"x","cityName":"X","date":"2026-03-07","slots":[{"name":"isya","time":"","reason":7}]})");
+    ASSERT_TRUE(oddReason);
+    EXPECT_EQ(oddReason->slots.first().reason, QString()) << "a reason of another type is dropped";
+}
+
 TEST(PrayerScheduleJson, DecodingRules) {
     struct Case {
         const char* json;
@@ -78,7 +99,9 @@ TEST(PrayerScheduleJson, EqualityAndHashCoverEveryField) {
     std::swap(otherOrder.slots[0], otherOrder.slots[1]);
     PrayerDay otherName = base;
     otherName.cityName = "JAKARTA";
-    for (const PrayerDay& d : {otherTime, otherOrder, otherName}) {
+    PrayerDay otherReason = base;
+    otherReason.slots[0].reason = "Matahari tidak terbit";
+    for (const PrayerDay& d : {otherTime, otherOrder, otherName, otherReason}) {
         EXPECT_NE(d, base);
         EXPECT_NE(qHash(d), qHash(base));
     }

@@ -170,7 +170,9 @@ TEST(GazetteerLookup, LocateNamesAPointAfterTheCityItLiesInBeforeANearerRegencyP
         {{0.01637, 109.33731}, "61.12"}, // Kubu Raya's reference point, 11 km from the city's
         {{-2.5337, 140.7181}, "94.71"},  // Jayapura
         {{-3.00, 139.95}, "94.03"},      // Kabupaten Jayapura's reference point
-        {{51.5, -0.12}, "11.72"},        // far from every city: simply the nearest
+        {{1.3521, 103.8198}, "21.71"},   // Singapore, 41 km from Kota Batam's point: near enough to lend it
+        {{51.5, -0.12}, "(none)"},       // London, 9876 km from Kota Sabang's: no name at all
+        {{-5.0, 110.0}, "(none)"},       // the Java Sea, 195 km from Kabupaten Jepara's
     };
     for (const auto& [point, code] : cases) {
         SCOPED_TRACE(code);
@@ -181,7 +183,122 @@ TEST(GazetteerLookup, LocateNamesAPointAfterTheCityItLiesInBeforeANearerRegencyP
         {place("01.01", "Kabupaten Dekat", 0, 0.01), place("01.71", "Kota Agak Jauh", 0, 0.05)});
     EXPECT_EQ(codeOf(local.locate(GeoPoint{0, 0})), "01.71");
     EXPECT_EQ(codeOf(local.locate(GeoPoint{0, -0.1})), "01.01") << "the city lies beyond its radius";
+    // 100 km is about 0.8993 degrees of latitude.
+    EXPECT_EQ(codeOf(local.locate(GeoPoint{0.89, 0.01})), "01.01") << "just within 100 km";
+    EXPECT_EQ(codeOf(local.locate(GeoPoint{0.91, 0.01})), "(none)") << "just beyond";
     EXPECT_FALSE(Gazetteer({}).locate(GeoPoint{0, 0}));
+}
+
+TEST(GazetteerNames, APointFarFromEveryRegencyGoesByItsCoordinates) {
+    struct Case {
+        const char* what;
+        GeoPoint point;
+        const char* code;
+        const char* name;
+        bool inIndonesia;
+    } cases[] = {
+        {"Jayapura's harbour", {-2.5337, 140.7181}, "94.71", "Kota Jayapura", true},
+        {"Singapore, near Batam", {1.3521, 103.8198}, "21.71", "Kota Batam", true},
+        {"the Java Sea",
+         {-5.0, 110.0},
+         "-5.0000,110.0000",
+         "5.00° LS, 110.00° BT, 195 km dari Kabupaten Jepara",
+         true},
+        {"Miangas, the northernmost island",
+         {5.5569, 126.5826},
+         "5.5569,126.5826",
+         "5.56° LU, 126.58° BT, 140 km dari Kabupaten Kepulauan Talaud",
+         true},
+        {"London", {51.5074, -0.1278}, "51.5074,-0.1278", "51.51° LU, 0.13° BB, di luar Indonesia", false},
+        {"Kuala Lumpur",
+         {3.139, 101.6869},
+         "3.1390,101.6869",
+         "3.14° LU, 101.69° BT, di luar Indonesia",
+         false},
+        {"Rio de Janeiro",
+         {-22.9068, -43.1729},
+         "-22.9068,-43.1729",
+         "22.91° LS, 43.17° BB, di luar Indonesia",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Gazetteer::PointName n = Gazetteer::builtIn().nameOf(c.point);
+        EXPECT_EQ(n.code, c.code);
+        EXPECT_EQ(n.name, QString::fromUtf8(c.name));
+        EXPECT_EQ(n.inIndonesia, c.inIndonesia);
+        EXPECT_EQ(n.entry.has_value(), !QString(c.code).contains(','));
+    }
+}
+
+// "In Indonesia" is within 100 km of a reference point, or inside the rough outline; the outline is asked
+// only about the far points, so it must hold every outlying island and sea and leave out the neighbours'
+// land.
+TEST(GazetteerNames, InIndonesiaHoldsTheOutlyingIslandsAndSeasButNotTheNeighbours) {
+    const Gazetteer& g = Gazetteer::builtIn();
+    for (const GazetteerEntry& e : g.entries()) {
+        EXPECT_TRUE(Gazetteer::insideOutline(e.location)) << e.name.toStdString();
+        EXPECT_TRUE(g.inIndonesia(e.location)) << e.name.toStdString();
+    }
+    const std::pair<const char*, GeoPoint> inside[] = {
+        {"Miangas", {5.5569, 126.5826}},
+        {"the Mapia atolls", {0.9, 134.3}},
+        {"Krayan, on the Sarawak border", {3.85, 115.75}},
+        {"Enggano", {-5.38, 102.25}},
+        {"inland Merauke", {-8.5, 140.4}},
+        {"the Java Sea", {-5.0, 110.0}},
+        {"the Banda Sea", {-6.0, 127.0}},
+        {"the Arafura Sea", {-9.5, 136.0}},
+        {"south of Java", {-9.5, 110.0}},
+        {"the Natuna islands", {3.9, 108.3}},
+    };
+    for (const auto& [what, point] : inside)
+        EXPECT_TRUE(g.inIndonesia(point)) << what;
+    const std::pair<const char*, GeoPoint> outside[] = {
+        {"Kuala Lumpur", {3.139, 101.6869}},
+        {"Melaka", {2.1896, 102.2501}},
+        {"Penang", {5.4141, 100.3288}},
+        {"Kota Kinabalu", {5.9804, 116.0735}},
+        {"Bandar Seri Begawan", {4.9031, 114.9398}},
+        {"Sibu", {2.29, 111.83}},
+        {"Davao", {7.0731, 125.6128}},
+        {"Port Moresby", {-9.4438, 147.1803}},
+        {"Darwin", {-12.4634, 130.8456}},
+        {"Christmas Island", {-10.49, 105.62}},
+        {"Palau", {7.5, 134.6}},
+        {"London", {51.5074, -0.1278}},
+    };
+    for (const auto& [what, point] : outside)
+        EXPECT_FALSE(g.inIndonesia(point)) << what;
+    EXPECT_FALSE(Gazetteer({}).inIndonesia(GeoPoint{-6.2, 106.8}));
+}
+
+TEST(GazetteerLookup, ProvinceCapitalsAndTheCityTablesAliases) {
+    const Gazetteer& g = Gazetteer::builtIn();
+    QSet<QString> provinces;
+    for (const GazetteerEntry& e : g.entries()) {
+        if (provinces.contains(e.provinceCode)) continue;
+        provinces.insert(e.provinceCode);
+        const auto capital = g.capitalOf(e.province);
+        ASSERT_TRUE(capital) << e.province.toStdString();
+        EXPECT_EQ(capital->provinceCode, e.provinceCode) << e.province.toStdString();
+    }
+    EXPECT_EQ(provinces.size(), 34);
+    const std::pair<const char*, const char*> capitals[] = {
+        {"Bali", "51.71"},         {"bali", "51.71"},
+        {"DKI Jakarta", "31.73"},  {"Papua", "94.71"},
+        {"Papua Barat", "91.05"},  {"Kalimantan Selatan", "63.72"},
+        {"Maluku Utara", "82.72"}, {"Jakarta", "(none)"},
+        {"Bal", "(none)"},         {"", "(none)"},
+    };
+    for (const auto& [province, code] : capitals)
+        EXPECT_EQ(codeOf(g.capitalOf(province)), code) << province;
+    const std::pair<const char*, const char*> aliases[] = {
+        {"jogja", "34.71"}, {"solo", "33.72"},       {"jkt", "31.73"},       {"Jakarta", "31.73"},
+        {"bdg", "32.73"},   {"kota medan", "12.75"}, {"atlantis", "(none)"}, {"", "(none)"},
+    };
+    for (const auto& [alias, code] : aliases)
+        EXPECT_EQ(codeOf(g.byAlias(alias)), code) << alias;
 }
 
 TEST(GazetteerLookup, SearchPutsTheBestMatchFirst) {
@@ -199,7 +316,13 @@ TEST(GazetteerLookup, SearchPutsTheBestMatchFirst) {
         {"Kabupaten Jayapura", {"94.03", "94.71"}}, // the full name first
         {"94.71", {"94.71"}},
         {"  SLEMAN ", {"34.04"}},
-        {"kubu", {"61.12"}}, // a name starting with it
+        {"kubu", {"61.12"}},                 // a name starting with it
+        {"jogja", {"34.71"}},                // an alias, as LUMORA_LOCATION takes it
+        {"solo", {"33.72", "13.72"}},        // the alias before names starting with it (Solok)
+        {"jakarta", {"31.73", "31.71"}},     // the city table's Jakarta is central Jakarta
+        {"Bali", {"51.71", "51.01"}},        // the capital, then the province, then Balikpapan
+        {"Papua Barat", {"91.05", "91.71"}}, // the capital, then the province's cities
+        {"-2.533,140.717", {"94.71"}},       // a point: the place it is named after
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
@@ -208,6 +331,10 @@ TEST(GazetteerLookup, SearchPutsTheBestMatchFirst) {
     EXPECT_EQ(codes("").size(), 514);
     EXPECT_EQ(codes("  ").size(), 514);
     EXPECT_EQ(codes("xyzzy"), QStringList());
+    EXPECT_EQ(codes("-5,110"), QStringList()) << "a point no place is named after";
+    // Bali's own nine, then a name starting with it, then one holding it.
+    EXPECT_EQ(codes("Bali"), (QStringList{"51.71", "51.01", "51.02", "51.03", "51.04", "51.05", "51.06",
+                                          "51.07", "51.08", "64.71", "33.03"}));
     // A province's name finds its regencies and cities, the cities first.
     const QStringList papua = codes("nusa tenggara timur");
     ASSERT_FALSE(papua.isEmpty());
@@ -222,4 +349,11 @@ TEST(GazetteerLookup, ZoneOfACityByCodeThenCoordinatesThenName) {
     // A service city without coordinates: by its name.
     EXPECT_EQ(g.zoneOf(CityEntry{"1234", "KOTA AMBON", std::nullopt, std::nullopt, {}}), "Asia/Jayapura");
     EXPECT_EQ(g.zoneOf(CityEntry{"1235", "Atlantis", std::nullopt, std::nullopt, {}}), QString());
+    // A point named by its coordinates: its nearest entry's zone in Indonesia, none outside.
+    EXPECT_EQ(g.zoneOf(CityEntry{"-5.0000,110.0000", "5.00° LS, ...", std::nullopt, std::nullopt, {}}),
+              "Asia/Jakarta");
+    EXPECT_EQ(g.zoneOf(CityEntry{"5.5569,126.5826", "Miangas", std::nullopt, std::nullopt, {}}),
+              "Asia/Makassar");
+    EXPECT_EQ(g.zoneOf(CityEntry{"51.5074,-0.1278", "London", std::nullopt, std::nullopt, {}}), QString());
+    EXPECT_EQ(g.zoneOf(CityEntry{"x", "Kuala Lumpur", 3.139, 101.6869, {}}), QString());
 }

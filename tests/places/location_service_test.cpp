@@ -1,11 +1,13 @@
 #include "places/location_service.h"
 
 #include "places/vesk_store.h"
+#include "platform/fixed_location_provider.h"
 
 #include "places_printers.h"
 #include "support/fake_location_provider.h"
 #include "support/printers.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -137,6 +139,38 @@ TEST_F(LocationServiceTest, ObserversReadTheCurrentValueFirst) {
     fake->changeAuthorization(3);
     EXPECT_EQ(seen, (QList<GeoPoint>{kBandung, GeoPoint{1, 2}}));
     EXPECT_EQ(statuses, (QList<int>{2, 3}));
+}
+
+// LUMORA_LOCATION=Jayapura is for that run: it is where the service starts and what it publishes, but the
+// device's last fix stays what it was, so the next start without it is where the device last was.
+TEST_F(LocationServiceTest, APinnedLocationIsPublishedButNeverStoredAsTheLastFix) {
+    const GeoPoint jayapura{-2.64647, 140.77779};
+    struct Case {
+        const char* what;
+        std::optional<CachedLocation> stored;
+    } cases[] = {
+        {"no fix stored", std::nullopt},
+        {"a fix of the device a minute ago",
+         CachedLocation{kBandung.latitude, kBandung.longitude, kNow - 60}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store.settings().remove("cachedLocation");
+        if (c.stored) store.saveLocation(*c.stored);
+        LocationService service(std::make_unique<FixedLocationProvider>(jayapura), store);
+        EXPECT_EQ(service.currentLocation(), jayapura)
+            << "the pinned point, not the stored fix, from the start";
+        QList<GeoPoint> published;
+        QObject::connect(&service, &LocationService::currentLocationChanged,
+                         [&](GeoPoint p) { published.append(p); });
+        service.manager().requestLocation();
+        service.manager().startUpdatingLocation();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(published, (QList<GeoPoint>{jayapura, jayapura}));
+        EXPECT_EQ(store.cachedLocation(), c.stored);
+        EXPECT_EQ(makeService()->currentLocation(), c.stored ? kBandung : LocationService::fallbackLocation())
+            << "the next start without the pin";
+    }
 }
 
 TEST(CachedLocationJson, UsesSecondsSince2001AndNeedsAllKeys) {
