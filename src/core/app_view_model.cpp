@@ -113,7 +113,7 @@ void AppViewModel::bootstrap() {
     m_timer.start();
     m_locationRefreshTimer.start();
 
-    if (auto seed = m_repository.seedInitialState()) {
+    if (auto seed = m_repository.seedInitialState(manager.pinnedPosition())) {
         m_state = std::move(*seed);
         Q_EMIT stateChanged();
         publishWidgetSnapshot(m_state);

@@ -166,11 +166,13 @@ QCoro::Task<std::optional<AppState>> PrayerRepository::cachedState(std::optional
     co_return stateFromDisk(cachedResolvedCity(location), location, now);
 }
 
-std::optional<AppState> PrayerRepository::seedInitialState() {
+std::optional<AppState> PrayerRepository::seedInitialState(std::optional<GeoPoint> pinned) {
     const Instant now = m_clock.now();
-    std::optional<GeoPoint> location;
-    if (const auto cached = m_store.cachedLocation())
-        location = GeoPoint{cached->latitude, cached->longitude};
+    // A pinned place is where the user asked to be; the device's last fix would flash another city first.
+    std::optional<GeoPoint> location = pinned;
+    if (!location)
+        if (const auto cached = m_store.cachedLocation())
+            location = GeoPoint{cached->latitude, cached->longitude};
     CityEntry city = cachedResolvedCity(location);
     const QString key = monthKey(monthsAround(now).first);
     if (!hasDays(m_store.cachedMonth(city.code, key))) {

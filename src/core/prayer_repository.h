@@ -26,8 +26,9 @@ public:
     PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock,
                      bool hisabEnabled = true);
 
-    /// Disk only, synchronous: the state to show at start-up, or none.
-    std::optional<AppState> seedInitialState();
+    /// Disk only, synchronous: the state to show at start-up, or none; for `pinned` when given, else for
+    /// the device's last fix.
+    std::optional<AppState> seedInitialState(std::optional<GeoPoint> pinned = std::nullopt);
     /// Disk only: the state for `location` from fresh month files, or none.
     QCoro::Task<std::optional<AppState>> cachedState(std::optional<GeoPoint> location);
     /// May use the network; never fails. A location far from every regency gets computed times at the

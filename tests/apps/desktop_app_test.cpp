@@ -383,6 +383,7 @@ TEST_F(DesktopApp, CtrlQInTheWindowQuits) {
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
     bus.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
 
 // LUMORA_LOCATION=Jayapura is for that run: the app shows Jayapura, but nothing of it is kept as the
 // device's last fix, so the next run without it is where the device was (here, never located: Jakarta).

@@ -193,6 +193,20 @@ TEST_F(Repository, SeedFallsBackToJakartasSavedMonth) {
     EXPECT_EQ(monthRequests(), 0);
 }
 
+TEST_F(Repository, APinnedPlaceSeedsOverTheDevicesLastFix) {
+    saveCatalog(CityCatalog::builtInTable());
+    store.saveLocation(CachedLocation{-6.9175, 107.6191, clock.now()}); // Bandung, a fresh fix
+    saveAged(storedMonth("jkt", "2026-03", "04:01"), kDay);
+    saveAged(storedMonth("bdg", "2026-03", "04:02"), kDay);
+    ASSERT_EQ(repository.seedInitialState()->cityCode, "bdg");
+    // Pinned to Jakarta for this run: the first paint is Jakarta's, not Bandung's for a moment.
+    const auto pinned = repository.seedInitialState(kJakartaPoint);
+    ASSERT_TRUE(pinned);
+    EXPECT_EQ(pinned->cityCode, "jkt");
+    EXPECT_EQ(pinned->todayDay->slots.first().time, "04:01");
+    EXPECT_EQ(monthRequests(), 0);
+}
+
 TEST_F(Repository, ComputedTimesOnlyWhenNeitherDayCanBeHad) {
     serviceHasDays = false;
     const AppState computed = load();
