@@ -70,10 +70,11 @@ public:
         : m_services(std::move(config), clock),
           m_viewModel(m_services.locationService(), m_services.repository(), notificationsFor(m_services),
                       m_services.clock(), QDBusConnection::sessionBus()),
-          m_systemEvents(makeSystemEvents()), m_menuBar(m_services.clock()),
-          m_window(Settings(m_services.config().settingsPath)) {
+          m_systemEvents(makeSystemEvents()), m_window(Settings(m_services.config().settingsPath)) {
         m_window.setWindowTitle(QStringLiteral("lumora"));
-        m_window.dashboard()->setRefreshAction([this] { m_viewModel.startRefresh(); });
+        connect(m_window.dashboard(), &DashboardView::refreshRequested, &m_viewModel,
+                &AppViewModel::startRefresh);
+        connect(&m_menuBar, &MenuBarController::refreshRequested, &m_viewModel, &AppViewModel::startRefresh);
         connect(&m_window, &MainWindow::closed, this, &DesktopApp::windowClosed);
         auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &m_window);
         connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
@@ -120,7 +121,7 @@ public:
         QMetaObject::invokeMethod(
             this,
             [this] {
-                m_menuBar.attach(m_viewModel, [this] { m_viewModel.startRefresh(); });
+                m_menuBar.attach(m_viewModel);
                 m_viewModel.bootstrap();
             },
             Qt::QueuedConnection);

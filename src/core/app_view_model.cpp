@@ -33,11 +33,6 @@ QString locationStatusText(LocationProvider::Authorization authorization) {
     }
 }
 
-QStringList debugLinesFor(const AppState& s) {
-    return {QStringLiteral("Kota: ") + s.cityName + QStringLiteral(" / ") + s.cityCode,
-            QStringLiteral("Tanggal: ") + s.todayLabel, QStringLiteral("Status: ") + s.statusText};
-}
-
 } // namespace
 
 AppViewModel::AppViewModel(LocationService& locationService, PrayerRepository& repository,
@@ -117,8 +112,6 @@ void AppViewModel::bootstrap() {
         m_state = std::move(*seed);
         Q_EMIT stateChanged();
         publishWidgetSnapshot(m_state);
-        m_debugLines = debugLinesFor(m_state);
-        Q_EMIT debugLinesChanged();
     }
     if (locationAuthorizedAlways()) manager.requestLocation();
     // Activation and wake reach handleAppResumed() through the entry, which owns those event sources.
@@ -141,8 +134,6 @@ QCoro::Task<> AppViewModel::restoreCachedState() {
     Q_EMIT stateChanged();
     publishWidgetSnapshot(m_state);
     m_lastRenderedDayKey = todayKey();
-    m_debugLines = debugLinesFor(m_state);
-    Q_EMIT debugLinesChanged();
     updateBlinkTimer();
 }
 
@@ -158,6 +149,7 @@ QCoro::Task<> AppViewModel::refresh(std::optional<GeoPoint> location) {
         co_return;
     }
     m_refreshesInFlight.append(key);
+    m_ticksSinceLoad = 0;
     if (location)
         qCDebug(coreLog) << "schedule load for" << location->latitude << location->longitude;
     else
@@ -186,8 +178,6 @@ void AppViewModel::applyState(const AppState& state) {
     setIsLoading(false);
     publishWidgetSnapshot(m_state);
     m_lastRenderedDayKey = todayKey();
-    m_debugLines = debugLinesFor(m_state);
-    Q_EMIT debugLinesChanged();
     updateBlinkTimer();
 }
 
@@ -206,6 +196,10 @@ void AppViewModel::handleMinuteTick() {
     setCountdownNow(now);
     updateBlinkTimer();
     refreshIfDayChanged();
+    if (++m_ticksSinceLoad >= kPeriodicRefreshTicks) {
+        m_ticksSinceLoad = 0;
+        startRefresh();
+    }
 }
 
 void AppViewModel::refreshIfDayChanged() {

@@ -33,13 +33,15 @@ class AppViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString locationStatus READ locationStatus NOTIFY locationStatusChanged)
-    Q_PROPERTY(QStringList debugLines READ debugLines NOTIFY debugLinesChanged)
 
 public:
     /// A jump of the wall clock this large (either way) between two ticks reloads the schedule.
     static constexpr double kClockJumpThreshold = 120;
     static constexpr int kTickMs = 1000;
     static constexpr int kLocationRefreshMs = 30 * 60 * 1000;
+    /// Ticks without a load after which the schedule is loaded again, so a missed wake-up or a stalled
+    /// service never leaves the faces stale for more than five minutes.
+    static constexpr int kPeriodicRefreshTicks = 5 * 60;
     static inline const QString kWaitingForLocation = QStringLiteral("Menunggu lokasi...");
 
     /// `notifications` may be null (notifications off or unavailable); `widgetBus` carries the reload signal.
@@ -54,10 +56,8 @@ public:
     Instant countdownNow() const { return m_countdownNow; }
     Instant blinkNow() const { return m_blinkNow; }
     QString locationStatus() const { return m_locationStatus; }
-    QStringList debugLines() const { return m_debugLines; }
     LocationService& locationService() { return m_locationService; }
 
-    /// The tray's watchdog moves both clocks forward once a minute.
     void setCountdownNow(Instant now);
     void setBlinkNow(Instant now);
 
@@ -71,7 +71,8 @@ public:
     void startRefresh();
 
     // The clock's steps; public so the shell (and tests) can drive them.
-    /// Every second: detects clock jumps, advances the countdown, keeps the blink clock and the day in step.
+    /// Every second: detects clock jumps, advances the countdown, keeps the blink clock and the day in step,
+    /// and loads again after kPeriodicRefreshTicks without a load.
     void handleMinuteTick();
     void refreshIfDayChanged();
     /// The app became active or the machine woke.
@@ -92,7 +93,6 @@ Q_SIGNALS:
     void countdownNowChanged();
     void blinkNowChanged();
     void locationStatusChanged();
-    void debugLinesChanged();
     /// A load cycle began (a refresh that joined one in flight starts none).
     void refreshStarted();
     /// A load cycle ended and its state was applied.
@@ -129,7 +129,6 @@ private:
     Instant m_countdownNow;
     Instant m_blinkNow;
     QString m_locationStatus = kWaitingForLocation;
-    QStringList m_debugLines;
 
     QTimer m_timer;
     std::unique_ptr<QTimer> m_blinkTimer;
@@ -137,6 +136,7 @@ private:
     bool m_hasStarted = false;
     std::optional<QString> m_lastRenderedDayKey;
     std::optional<Instant> m_lastClockSample;
+    int m_ticksSinceLoad = 0;
     QList<RefreshKey> m_refreshesInFlight;
     /// The state last written to the widget snapshot: the same state again is not written or announced.
     std::optional<AppState> m_publishedState;

@@ -16,10 +16,11 @@ AppState AppState::placeholder() {
 }
 
 QJsonObject AppState::toJson() const {
-    QJsonObject o{
-        {QStringLiteral("cityName"), cityName},     {QStringLiteral("cityCode"), cityCode},
-        {QStringLiteral("todayLabel"), todayLabel}, {QStringLiteral("scheduleLabel"), scheduleLabel},
-        {QStringLiteral("statusText"), statusText}, {QStringLiteral("isSyncing"), isSyncing}};
+    QJsonObject o{{QStringLiteral("cityName"), cityName},
+                  {QStringLiteral("cityCode"), cityCode},
+                  {QStringLiteral("todayLabel"), todayLabel},
+                  {QStringLiteral("scheduleLabel"), scheduleLabel},
+                  {QStringLiteral("statusText"), statusText}};
     if (nextPrayer)
         o.insert(QStringLiteral("nextPrayer"),
                  QJsonObject{{QStringLiteral("name"), rawValue(nextPrayer->name)},
@@ -59,7 +60,6 @@ AppState buildState(const CityEntry& city, const PrayerMonthCache& currentLoad,
     s.cityCode = city.code;
     s.todayLabel = DateHelpers::dayFormatter().format(now);
     s.scheduleLabel = StateTexts::kScheduleToday;
-    s.isSyncing = false;
 
     if (!today && !tomorrow) {
         s.statusText = StateTexts::kLoadFailed + city.name;

@@ -22,7 +22,6 @@ struct AppState {
     std::optional<PrayerDay> todayDay;
     std::optional<PrayerDay> tomorrowDay;
     QString statusText;
-    bool isSyncing = false;
 
     bool operator==(const AppState&) const = default;
 

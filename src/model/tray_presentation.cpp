@@ -82,7 +82,8 @@ StatusColor statusColor(const std::optional<PrayerDisplayState>& display, Instan
     return StatusColor::label;
 }
 
-TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNow) {
+TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNow,
+                             const QString& locationStatus) {
     TrayPresentation p;
     p.display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
     if (p.display) {
@@ -101,6 +102,8 @@ TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNo
     QStringList lines{state.cityName};
     if (p.display || state.nextPrayer) lines.append(p.prayerLabel + QStringLiteral(" ") + p.menuTimeText);
     lines.append(p.display ? p.display->secondaryText(now) : state.statusText);
+    // A user who sees computed times, or none, can tell from the panel whether the location is the reason.
+    if (!locationStatus.isEmpty()) lines.append(locationStatus);
     p.tooltip = lines.join(u'\n');
     return p;
 }

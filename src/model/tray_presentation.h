@@ -37,10 +37,13 @@ struct TrayPresentation {
     Instant menuTime;
     /// `menuTime` as "HH:mm".
     QString menuTimeText;
-    /// City, the featured prayer with its time, and the countdown line, one per line.
+    /// City, the featured prayer with its time, the countdown line, and the location's status when given,
+    /// one per line.
     QString tooltip;
 };
 
-TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNow);
+/// `locationStatus`: how the app knows where it is ("Lokasi ditolak"); the command line has none.
+TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNow,
+                             const QString& locationStatus = {});
 
 } // namespace lumora

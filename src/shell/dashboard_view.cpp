@@ -66,9 +66,7 @@ DashboardView::DashboardView(QWidget* parent) : QWidget(parent), m_button(new Re
     m_timer.setInterval(kFrameMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &DashboardView::tick);
-    connect(m_button, &QAbstractButton::clicked, this, [this] {
-        if (m_refresh) m_refresh();
-    });
+    connect(m_button, &QAbstractButton::clicked, this, &DashboardView::refreshRequested);
     m_frame.model = m_frame.previous = dashboardModel(AppState::placeholder(), {}, {}, false);
     m_loadingClock.start();
 }

@@ -42,8 +42,6 @@ public:
     /// Shows `model`; phase changes animate over 0.22 s and clock steps over 0.15 s while visible.
     void setModel(const DashboardModel& model);
     const DashboardModel& model() const { return m_frame.model; }
-    /// Run when the refresh button is pressed.
-    void setRefreshAction(std::function<void()> action) { m_refresh = std::move(action); }
     RefreshButton* refreshButton() const { return m_button; }
     /// Whether the animation clock is running (never while hidden).
     bool isAnimating() const { return m_timer.isActive(); }
@@ -52,6 +50,10 @@ public:
     QImage renderToImage(QSize size, double devicePixelRatio = 1.0) const;
 
     QSize sizeHint() const override { return kDesignCanvasSize.toSize(); }
+
+Q_SIGNALS:
+    /// The refresh button was pressed.
+    void refreshRequested();
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -67,7 +69,6 @@ private:
     DashboardFrame m_frame;
     mutable DashboardPainter m_painter;
     RefreshButton* m_button;
-    std::function<void()> m_refresh;
     QTimer m_timer;
     QElapsedTimer m_phaseClock, m_clockClock, m_loadingClock;
 };

@@ -7,25 +7,19 @@
 
 namespace lumora {
 
-MenuBarController::MenuBarController(const Clock& clock, QDBusConnection bus, QObject* parent)
-    : QObject(parent), m_clock(clock), m_bus(std::move(bus)) {
-    m_watchdog.setInterval(kWatchdogMs);
-    connect(&m_watchdog, &QTimer::timeout, this, &MenuBarController::watchdogFired);
-}
+MenuBarController::MenuBarController(QDBusConnection bus, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)) {}
 
 MenuBarController::~MenuBarController() = default;
 
-void MenuBarController::attach(AppViewModel& viewModel, std::function<void()> refreshAction) {
+void MenuBarController::attach(AppViewModel& viewModel) {
     m_viewModel = &viewModel;
-    m_refreshAction = std::move(refreshAction);
     if (!m_statusItem) {
         m_statusItem = std::make_unique<TrayItem>(m_bus);
         connect(m_statusItem.get(), &TrayItem::openRequested, this, &MenuBarController::openAppRequested);
         connect(m_statusItem.get(), &TrayItem::exitRequested, this, &MenuBarController::exitAppRequested);
         // The same refresh the window's button runs, for a user who only ever sees the panel.
-        connect(m_statusItem.get(), &TrayItem::refreshRequested, this, [this] {
-            if (m_refreshAction) m_refreshAction();
-        });
+        connect(m_statusItem.get(), &TrayItem::refreshRequested, this, &MenuBarController::refreshRequested);
         TrayMenu* menu = m_statusItem->menu();
         m_autostartEntry = menu->addCheckItem(
             QStringLiteral("Mulai saat login"), m_autostart.isEnabled(),
@@ -46,33 +40,24 @@ void MenuBarController::attach(AppViewModel& viewModel, std::function<void()> re
                          &AppViewModel::blinkNowChanged, &AppViewModel::locationStatusChanged})
         m_subscriptions << connect(&viewModel, changed, this, &MenuBarController::render);
     render();
-    m_watchdogTicks = 0;
-    m_watchdog.start();
 }
 
 void MenuBarController::render() {
-    if (m_viewModel) update(m_viewModel->state(), m_viewModel->countdownNow(), m_viewModel->blinkNow());
+    if (m_viewModel)
+        update(m_viewModel->state(), m_viewModel->countdownNow(), m_viewModel->blinkNow(),
+               m_viewModel->locationStatus());
 }
 
-void MenuBarController::update(const AppState& state, Instant now, Instant blinkNow) {
+void MenuBarController::update(const AppState& state, Instant now, Instant blinkNow,
+                               const QString& locationStatus) {
     if (!m_statusItem) return;
-    const TrayPresentation p = presentTray(state, now, blinkNow);
+    const TrayPresentation p = presentTray(state, now, blinkNow, locationStatus);
     // The item compares each value with what the host already has and announces only real changes, so a
     // render every second costs nothing on the bus between minutes.
     m_statusItem->setTitle(p.title);
     m_statusItem->setColor(p.color);
     m_statusItem->setToolTip(p.tooltip);
     m_statusItem->setMenuTime(p.menuTimeText);
-}
-
-void MenuBarController::watchdogFired() {
-    if (!m_viewModel) return;
-    ++m_watchdogTicks;
-    const Instant now = m_clock.now();
-    m_viewModel->setCountdownNow(now);
-    m_viewModel->setBlinkNow(now);
-    update(m_viewModel->state(), now, now);
-    if (m_watchdogTicks % 5 == 0 && m_refreshAction) m_refreshAction();
 }
 
 } // namespace lumora

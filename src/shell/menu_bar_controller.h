@@ -11,9 +11,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace lumora {
@@ -22,26 +20,18 @@ class AppViewModel;
 class TrayItem;
 
 /// The app's tray item, kept in step with the view model: the title beside the icon, its colour, the
-/// tooltip and the menu; plus a one-minute watchdog that moves the clocks on and every fifth minute asks for
-/// a refresh, so a stalled clock or a missed wake-up never leaves the panel stale for long.
+/// tooltip and the menu. It only renders what the view model publishes; the view model keeps the clock.
 class MenuBarController : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kWatchdogMs = 60'000;
-
-    explicit MenuBarController(const Clock& clock = SystemClock::instance(),
-                               QDBusConnection bus = QDBusConnection::sessionBus(),
+    explicit MenuBarController(QDBusConnection bus = QDBusConnection::sessionBus(),
                                QObject* parent = nullptr);
     ~MenuBarController() override;
 
-    /// Binds to `viewModel` (held weakly): renders at once and on every change, and (re)starts the watchdog
-    /// with its count at zero. The tray item is made on the first attach and kept.
-    void attach(AppViewModel& viewModel, std::function<void()> refreshAction);
-    void update(const AppState& state, Instant now, Instant blinkNow);
-
-    /// One watchdog firing; public so tests need not wait a minute.
-    void watchdogFired();
-    int watchdogTicks() const { return m_watchdogTicks; }
+    /// Binds to `viewModel` (held weakly): renders at once and on every change. The tray item is made on the
+    /// first attach and kept.
+    void attach(AppViewModel& viewModel);
+    void update(const AppState& state, Instant now, Instant blinkNow, const QString& locationStatus = {});
     /// None before the first attach.
     TrayItem* statusItem() const { return m_statusItem.get(); }
     /// The menu's "Mulai saat login" check item, which writes or removes the start-at-login entry.
@@ -52,18 +42,16 @@ Q_SIGNALS:
     void openAppRequested();
     /// "Exit" in the menu.
     void exitAppRequested();
+    /// "Muat ulang jadwal" in the menu: the same refresh as the window's button.
+    void refreshRequested();
 
 private:
     void render();
 
-    const Clock& m_clock;
     QDBusConnection m_bus;
     std::unique_ptr<TrayItem> m_statusItem;
     QPointer<AppViewModel> m_viewModel;
-    std::function<void()> m_refreshAction;
     QList<QMetaObject::Connection> m_subscriptions;
-    QTimer m_watchdog;
-    int m_watchdogTicks = 0;
     Autostart m_autostart;
     int m_autostartEntry = 0;
 };

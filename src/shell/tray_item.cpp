@@ -67,10 +67,6 @@ void TrayItem::setTitle(const QString& title) {
     scheduleFlush();
 }
 
-void TrayItem::setColorToken(const QString& token) {
-    setColor(trayColorFromToken(token));
-}
-
 void TrayItem::setColor(TrayColor color) {
     if (color == m_color) return;
     m_color = color;

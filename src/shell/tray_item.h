@@ -33,8 +33,6 @@ public:
     ~TrayItem() override;
 
     void setTitle(const QString& title);
-    /// "label", "orange", "red", "clear" or "darkBlue".
-    void setColorToken(const QString& token);
     void setColor(TrayColor color);
     void setToolTip(const QString& text);
     /// The prayer time in the menu's first line, "HH:mm".
@@ -48,6 +46,7 @@ public:
     StatusNotifierItem* statusNotifierItem() const { return m_sni; }
     /// The label as the host gets it: the title, or its blank stand-in in the dark half of a blink.
     QString shownLabel() const;
+    QString toolTip() const { return m_toolTip; }
 
 Q_SIGNALS:
     /// "Buka Lumora", or the item's activation.

@@ -34,7 +34,7 @@ TEST(AppState, Placeholder) {
     EXPECT_EQ(p.todayLabel, "");
     EXPECT_EQ(p.scheduleLabel, "Jadwal Hari Ini");
     EXPECT_EQ(p.statusText, "Memuat jadwal...");
-    EXPECT_FALSE(p.nextPrayer || p.currentDay || p.todayDay || p.tomorrowDay || p.isSyncing);
+    EXPECT_FALSE(p.nextPrayer || p.currentDay || p.todayDay || p.tomorrowDay);
 }
 
 TEST(BuildState, LateEveningFindsTomorrowInTheNextMonth) {
@@ -83,7 +83,6 @@ TEST(BuildState, Table) {
         EXPECT_EQ(s.tomorrowDay.has_value(), c.tomorrow);
         EXPECT_EQ(s.currentDay, c.today ? s.todayDay : std::nullopt);
         EXPECT_EQ(s.cityName, "Jakarta");
-        EXPECT_FALSE(s.isSyncing);
         // Building twice from the same inputs gives equal states.
         EXPECT_EQ(s, buildState(kJakarta, c.current, c.current, c.location, c.now));
     }

@@ -101,6 +101,12 @@ TEST(TrayPresentation, Tooltip) {
         const TrayPresentation p = presentTray(loadedState(c.now), c.now, c.now);
         EXPECT_EQ(p.tooltip, c.tooltip);
     }
+    // The app adds how it knows the place, so computed times or a wrong city can be traced to it.
+    const Instant now = at(kDay, "14:11");
+    EXPECT_EQ(presentTray(loadedState(now), now, now, "Lokasi ditolak").tooltip,
+              "Jakarta\nASHAR 15:12\n-1 jam 1 menit\nLokasi ditolak");
+    EXPECT_EQ(presentTray(AppState::placeholder(), now, now, "Menunggu lokasi...").tooltip,
+              "Jakarta\nMemuat jadwal...\nMenunggu lokasi...");
 }
 
 TEST(TrayPresentation, CompactMinutes) {

@@ -140,7 +140,7 @@ TEST(DashboardRender, SmallWindowsClipTheCanvasAtItsMinimumScale) {
 TEST(DashboardView, RefreshButtonIsAccessibleAndRunsTheAction) {
     DashboardView view;
     int refreshes = 0;
-    view.setRefreshAction([&] { ++refreshes; });
+    QObject::connect(&view, &DashboardView::refreshRequested, [&] { ++refreshes; });
     view.resize(731, 500);
     view.show();
     RefreshButton* button = view.refreshButton();

@@ -36,39 +36,25 @@ protected:
     AppServices services{config(home), clock};
     AppViewModel vm{services.locationService(), services.repository(), nullptr, clock,
                     QDBusConnection("none")};
-    MenuBarController controller{clock, QDBusConnection("none")};
+    MenuBarController controller{QDBusConnection("none")};
 };
 
 } // namespace
 
-TEST_F(MenuBar, EveryFifthWatchdogFiringAsksForARefresh) {
-    int refreshes = 0;
+TEST_F(MenuBar, OneItemAcrossAttachesAndTheLocationStatusInItsTooltip) {
     EXPECT_EQ(controller.statusItem(), nullptr) << "no item before the first attach";
-    controller.attach(vm, [&] { ++refreshes; });
-    ASSERT_NE(controller.statusItem(), nullptr);
-    std::vector<int> seen;
-    for (int i = 1; i <= 10; ++i) {
-        clock.advance(60);
-        controller.watchdogFired();
-        seen.push_back(refreshes);
-    }
-    EXPECT_EQ(seen, (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1, 1, 2}));
-    EXPECT_EQ(vm.countdownNow(), clock.now()) << "the watchdog moves the view model's clocks on";
-    EXPECT_EQ(vm.blinkNow(), clock.now());
-
-    // A second attach keeps the item and counts from zero again.
+    controller.attach(vm);
     TrayItem* item = controller.statusItem();
-    controller.attach(vm, [&] { ++refreshes; });
+    ASSERT_NE(item, nullptr);
+    controller.attach(vm);
     EXPECT_EQ(controller.statusItem(), item);
-    for (int i = 0; i < 4; ++i)
-        controller.watchdogFired();
-    EXPECT_EQ(refreshes, 2);
-    controller.watchdogFired();
-    EXPECT_EQ(refreshes, 3);
+    // The view model says how it knows where the user is; the tooltip's last line carries it.
+    EXPECT_EQ(item->toolTip().split(u'\n').last(), vm.locationStatus());
+    EXPECT_FALSE(vm.locationStatus().isEmpty());
 }
 
 TEST_F(MenuBar, TheItemShowsThePresentersTitleAndFollowsTheClock) {
-    controller.attach(vm, [] {});
+    controller.attach(vm);
     // The view model computed today's Jakarta times at construction; ashar is the next prayer at 15:00.
     const auto expected = [&] { return presentTray(vm.state(), vm.countdownNow(), vm.blinkNow()).title; };
     EXPECT_EQ(controller.statusItem()->shownLabel(), expected());
@@ -83,7 +69,8 @@ TEST_F(MenuBar, TheMenuOpensRefreshesAndExits) {
     int refreshes = 0, opens = 0, exits = 0;
     QObject::connect(&controller, &MenuBarController::openAppRequested, [&] { ++opens; });
     QObject::connect(&controller, &MenuBarController::exitAppRequested, [&] { ++exits; });
-    controller.attach(vm, [&] { ++refreshes; });
+    QObject::connect(&controller, &MenuBarController::refreshRequested, [&] { ++refreshes; });
+    controller.attach(vm);
     TrayMenu* menu = controller.statusItem()->menu();
     QStringList labels;
     for (const TrayMenuEntry& e : menu->entries())
@@ -110,7 +97,7 @@ TEST_F(MenuBar, TheMenuOpensRefreshesAndExits) {
 }
 
 TEST_F(MenuBar, StartAtLoginIsACheckItemBeforeExitThatFollowsTheEntryFile) {
-    controller.attach(vm, [] {});
+    controller.attach(vm);
     TrayMenu* menu = controller.statusItem()->menu();
 
     const Autostart autostart;

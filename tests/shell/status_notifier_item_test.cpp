@@ -225,20 +225,20 @@ TEST_F(TrayDBusTest, OneLabelSignalPerChangeAndNoneWithoutOne) {
         {"title and colour in one turn",
          [&] {
              tray.setTitle(QStringLiteral(" ISYA -1m"));
-             tray.setColorToken(QStringLiteral("orange"));
+             tray.setColor(TrayColor::orange);
          },
          {{" ISYA -1m", guide}},
          1},
         {"entering, red",
          [&] {
              tray.setTitle(QStringLiteral(" ISYA ADZAN"));
-             tray.setColorToken(QStringLiteral("red"));
+             tray.setColor(TrayColor::red);
          },
          {{" ISYA ADZAN", guide}},
          1},
         // The dark half of the blink keeps the width and the icon.
-        {"entering, clear", [&] { tray.setColorToken(QStringLiteral("clear")); }, {{blank, guide}}, 0},
-        {"clear again", [&] { tray.setColorToken(QStringLiteral("clear")); }, {}, 0},
+        {"entering, clear", [&] { tray.setColor(TrayColor::clear); }, {{blank, guide}}, 0},
+        {"clear again", [&] { tray.setColor(TrayColor::clear); }, {}, 0},
         {"tool tip alone", [&] { tray.setToolTip(QStringLiteral("Jakarta")); }, {}, 0},
     };
     for (const auto& step : steps) {

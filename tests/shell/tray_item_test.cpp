@@ -23,9 +23,9 @@ TEST(TrayItem, WithoutAnyTrayItRunsWithNoBackend) {
 TEST(TrayItem, TheDarkHalfOfABlinkIsAFigureSpaceRunOfTheSameLength) {
     TrayItem tray(noBus());
     tray.setTitle(QStringLiteral(" MAGHRIB ADZAN"));
-    tray.setColorToken(QStringLiteral("clear"));
+    tray.setColor(TrayColor::clear);
     EXPECT_EQ(tray.shownLabel(), QString(14, QChar(0x2007)));
-    tray.setColorToken(QStringLiteral("red"));
+    tray.setColor(TrayColor::red);
     EXPECT_EQ(tray.shownLabel(), QStringLiteral(" MAGHRIB ADZAN"));
 }
 
