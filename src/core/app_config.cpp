@@ -1,8 +1,8 @@
 #include "app_config.h"
 
+#include "model/city_name.h"
 #include "model/data_folder.h"
 #include "model/fixed_location.h"
-#include "places/city_catalog.h"
 #include "places/gazetteer.h"
 #include "places/location_service.h"
 #include "places/storage.h"
@@ -26,8 +26,7 @@ std::optional<GeoPoint> AppConfig::locationFromText(const QString& text) {
     if (!place) place = gazetteer.byName(text);
     if (place) return place->location;
     // The catalogue's own names and aliases ("jogja", "jkt"); only its built-in table, so nothing is fetched.
-    if (const auto city = CityCatalog::exactMatch(CityCatalog::builtInTable(), text);
-        city && city->lat && city->lon)
+    if (const auto city = exactCityMatch(builtInCities(), text); city && city->lat && city->lon)
         return GeoPoint{*city->lat, *city->lon};
     // A province stands for its capital ("Bali": Kota Denpasar), as `lumora places` ranks it.
     if (const auto capital = gazetteer.capitalOf(text)) return capital->location;

@@ -1,6 +1,7 @@
 #include "dashboard_model.h"
 
 #include "date_helpers.h"
+#include "raw_value.h"
 
 #include <QJsonArray>
 
@@ -22,7 +23,9 @@ int minutesRemaining(Instant shown, Instant now) {
 } // namespace
 
 QString rawValue(DashboardAccent accent) {
-    return accent == DashboardAccent::nightBlue ? QStringLiteral("nightBlue") : QStringLiteral("crimson");
+    static constexpr RawValueTable<DashboardAccent, 2> names{
+        {{DashboardAccent::crimson, u"crimson"}, {DashboardAccent::nightBlue, u"nightBlue"}}};
+    return rawValueIn(names, accent);
 }
 
 QString dashboardDateLine(const QString& longDate, const QString& hijriDay) {

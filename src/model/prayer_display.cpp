@@ -1,6 +1,7 @@
 #include "prayer_display.h"
 
 #include "date_helpers.h"
+#include "raw_value.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,29 +29,19 @@ void appendDay(QList<PrayerOccurrence>& out, const std::optional<PrayerDay>& day
 } // namespace
 
 QString rawValue(PrayerDisplayMode mode) {
-    switch (mode) {
-    case PrayerDisplayMode::upcoming:
-        return QStringLiteral("upcoming");
-    case PrayerDisplayMode::entering:
-        return QStringLiteral("entering");
-    case PrayerDisplayMode::passed:
-        return QStringLiteral("passed");
-    }
-    return {};
+    static constexpr RawValueTable<PrayerDisplayMode, 3> names{{{PrayerDisplayMode::upcoming, u"upcoming"},
+                                                                {PrayerDisplayMode::entering, u"entering"},
+                                                                {PrayerDisplayMode::passed, u"passed"}}};
+    return rawValueIn(names, mode);
 }
 
 QString rawValue(PrayerDisplayPhase phase) {
-    switch (phase) {
-    case PrayerDisplayPhase::upcoming:
-        return QStringLiteral("upcoming");
-    case PrayerDisplayPhase::approaching:
-        return QStringLiteral("approaching");
-    case PrayerDisplayPhase::entering:
-        return QStringLiteral("entering");
-    case PrayerDisplayPhase::cooldown:
-        return QStringLiteral("cooldown");
-    }
-    return {};
+    static constexpr RawValueTable<PrayerDisplayPhase, 4> names{
+        {{PrayerDisplayPhase::upcoming, u"upcoming"},
+         {PrayerDisplayPhase::approaching, u"approaching"},
+         {PrayerDisplayPhase::entering, u"entering"},
+         {PrayerDisplayPhase::cooldown, u"cooldown"}}};
+    return rawValueIn(names, phase);
 }
 
 QList<PrayerOccurrence> buildPrayerOccurrences(const std::optional<PrayerDay>& today,

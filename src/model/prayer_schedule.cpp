@@ -1,5 +1,7 @@
 #include "prayer_schedule.h"
 
+#include "raw_value.h"
+
 #include <QHashFunctions>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -7,30 +9,24 @@
 
 namespace lumora {
 
+namespace {
+
+constexpr RawValueTable<PrayerName, 7> kPrayerNames{{{PrayerName::subuh, u"subuh"},
+                                                     {PrayerName::syuruq, u"syuruq"},
+                                                     {PrayerName::dhuha, u"dhuha"},
+                                                     {PrayerName::dhuhur, u"dhuhur"},
+                                                     {PrayerName::ashar, u"ashar"},
+                                                     {PrayerName::maghrib, u"maghrib"},
+                                                     {PrayerName::isya, u"isya"}}};
+
+} // namespace
+
 QString rawValue(PrayerName name) {
-    switch (name) {
-    case PrayerName::subuh:
-        return QStringLiteral("subuh");
-    case PrayerName::syuruq:
-        return QStringLiteral("syuruq");
-    case PrayerName::dhuha:
-        return QStringLiteral("dhuha");
-    case PrayerName::dhuhur:
-        return QStringLiteral("dhuhur");
-    case PrayerName::ashar:
-        return QStringLiteral("ashar");
-    case PrayerName::maghrib:
-        return QStringLiteral("maghrib");
-    case PrayerName::isya:
-        return QStringLiteral("isya");
-    }
-    return {};
+    return rawValueIn(kPrayerNames, name);
 }
 
 std::optional<PrayerName> prayerNameFromRaw(const QString& raw) {
-    for (PrayerName n : kAllPrayerNames)
-        if (rawValue(n) == raw) return n;
-    return std::nullopt;
+    return fromRawValueIn(kPrayerNames, QStringView(raw));
 }
 
 QString displayName(PrayerName name) {

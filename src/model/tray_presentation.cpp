@@ -1,6 +1,7 @@
 #include "tray_presentation.h"
 
 #include "date_helpers.h"
+#include "raw_value.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +19,12 @@ QString enteringWord(PrayerName prayer) {
     return isAdzanTime(prayer) ? QStringLiteral("ADZAN") : QStringLiteral("MASUK");
 }
 
+constexpr RawValueTable<StatusColor, 5> kStatusColors{{{StatusColor::label, u"label"},
+                                                       {StatusColor::orange, u"orange"},
+                                                       {StatusColor::red, u"red"},
+                                                       {StatusColor::clear, u"clear"},
+                                                       {StatusColor::darkBlue, u"darkBlue"}}};
+
 bool evenSecond(Instant t) {
     return static_cast<long long>(std::trunc(t.seconds)) % 2 == 0;
 }
@@ -25,19 +32,11 @@ bool evenSecond(Instant t) {
 } // namespace
 
 QString rawValue(StatusColor color) {
-    switch (color) {
-    case StatusColor::label:
-        return QStringLiteral("label");
-    case StatusColor::orange:
-        return QStringLiteral("orange");
-    case StatusColor::red:
-        return QStringLiteral("red");
-    case StatusColor::clear:
-        return QStringLiteral("clear");
-    case StatusColor::darkBlue:
-        return QStringLiteral("darkBlue");
-    }
-    return {};
+    return rawValueIn(kStatusColors, color);
+}
+
+std::optional<StatusColor> statusColorFromRaw(const QString& raw) {
+    return fromRawValueIn(kStatusColors, QStringView(raw));
 }
 
 QString compactMinutes(int minutes) {

@@ -13,6 +13,8 @@ namespace lumora {
 enum class StatusColor { label, orange, red, clear, darkBlue };
 
 QString rawValue(StatusColor color);
+/// Exactly one of the five raw values, case-sensitive and untrimmed; anything else gives none.
+std::optional<StatusColor> statusColorFromRaw(const QString& raw);
 
 /// "-1j 15m", "-5m", "-0m": always with the leading minus, whatever the sign of `minutes`.
 QString compactMinutes(int minutes);

@@ -1,8 +1,8 @@
 #include "city_catalog.h"
 
 #include "model/city_code.h"
+#include "model/city_name.h"
 #include "model/html_text.h"
-#include "model/icu_text.h"
 #include "model/nearest_city.h"
 #include "places/gazetteer.h"
 #include "places/places_log.h"
@@ -12,8 +12,6 @@
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
 #include <QSet>
-
-#include <unicode/locid.h>
 
 #include <chrono>
 #include <cmath>
@@ -30,67 +28,16 @@ constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
 // page may take, so a service trickling bytes cannot hold the catalogue for ever.
 constexpr auto kPageTimeout = 60s;
 
-// \s in these patterns means any Unicode white space, as in the names the service writes.
-constexpr auto kUnicode = QRegularExpression::UseUnicodePropertiesOption;
-
-QString lowerCased(const QString& s) {
-    icu::UnicodeString u = toIcu(s);
-    u.toLower(icu::Locale::getRoot());
-    return fromIcu(u);
-}
-
 QStringList withoutDuplicates(QStringList list) {
     list.removeDuplicates();
     return list;
 }
 
-CityEntry jakartaRow() {
-    CityEntry jakarta = fallbackJakarta();
-    jakarta.aliases = CityCatalog::jakartaDistricts();
-    return jakarta;
-}
-
-CityEntry row(const char* code, const char* name, double lat, double lon, QStringList aliases) {
-    return CityEntry{QString::fromUtf8(code), QString::fromUtf8(name), lat, lon, std::move(aliases)};
-}
-
 } // namespace
-
-QList<CityEntry> CityCatalog::builtInTable() {
-    return {
-        jakartaRow(),
-        row("bks", "Bekasi", -6.2383, 106.9756, {"kota bekasi", "bekasi kota"}),
-        row("dpk", "Depok", -6.4025, 106.7942, {"kota depok"}),
-        row("bgr", "Bogor", -6.5944, 106.7892, {"kota bogor"}),
-        row("tgr", "Tangerang", -6.1783, 106.6319, {"kota tangerang"}),
-        row("bdg", "Bandung", -6.9175, 107.6191, {"kota bandung"}),
-        row("cma", "Cimahi", -6.8721, 107.5427, {"kota cimahi"}),
-        row("slo", "Surakarta", -7.5666, 110.8167, {"solo", "kota surakarta"}),
-        row("ykg", "Yogyakarta", -7.7971, 110.3688, {"jogja", "kota yogyakarta"}),
-        row("smg", "Semarang", -6.9667, 110.4167, {"kota semarang"}),
-        row("sby", "Surabaya", -7.2575, 112.7521, {"kota surabaya"}),
-        row("mlg", "Malang", -7.9839, 112.6214, {"kota malang"}),
-        row("dps", "Denpasar", -8.6705, 115.2126, {"kota denpasar"}),
-        row("bpp", "Balikpapan", -1.2654, 116.8312, {"kota balikpapan"}),
-        row("smd", "Samarinda", -0.5022, 117.1537, {"kota samarinda"}),
-        row("mks", "Makassar", -5.1477, 119.4327, {"kota makassar"}),
-        row("mdn", "Medan", 3.5952, 98.6722, {"kota medan"}),
-        row("pku", "Pekanbaru", 0.5071, 101.4478, {"kota pekanbaru"}),
-        row("plg", "Palembang", -2.9909, 104.7566, {"kota palembang"}),
-        row("btm", "Batam", 1.0456, 104.0305, {"kota batam"}),
-        row("bna", "Banda Aceh", 5.5483, 95.3238, {"kota banda aceh"}),
-    };
-}
-
-const QStringList& CityCatalog::jakartaDistricts() {
-    static const QStringList districts{"jakarta pusat", "jakarta selatan", "jakarta barat", "jakarta timur",
-                                       "jakarta utara"};
-    return districts;
-}
 
 CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl)
     : m_store(store), m_network(network), m_scheduleBaseUrl(std::move(scheduleBaseUrl)),
-      m_fallback(builtInTable()) {}
+      m_fallback(builtInCities()) {}
 
 CityCatalog::~CityCatalog() = default;
 
@@ -119,32 +66,21 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
 }
 
 QCoro::Task<std::optional<CityEntry>> CityCatalog::match(QString query) {
-    const QString q = normalize(query);
+    const QString q = normalizeCityName(query);
     const QList<CityEntry> list = co_await entries();
     // QString::contains("") is true; an empty needle must never count as contained.
     const auto contains = [&q](const QString& needle) { return !needle.isEmpty() && q.contains(needle); };
     for (const CityEntry& entry : list) {
-        if (normalize(entry.code) == q) co_return entry;
-        const QString name = normalize(entry.name);
+        if (normalizeCityName(entry.code) == q) co_return entry;
+        const QString name = normalizeCityName(entry.name);
         if (name == q) co_return entry;
         for (const QString& alias : entry.aliases) {
-            const QString a = normalize(alias);
+            const QString a = normalizeCityName(alias);
             if (a == q || contains(a)) co_return entry;
         }
         if (contains(name)) co_return entry;
     }
     co_return std::nullopt;
-}
-
-std::optional<CityEntry> CityCatalog::exactMatch(const QList<CityEntry>& list, const QString& query) {
-    const QString q = normalize(query);
-    if (q.isEmpty()) return std::nullopt;
-    for (const CityEntry& entry : list) {
-        if (normalize(entry.code) == q || normalize(entry.name) == q) return entry;
-        for (const QString& alias : entry.aliases)
-            if (normalize(alias) == q) return entry;
-    }
-    return std::nullopt;
 }
 
 QCoro::Task<CityEntry> CityCatalog::nearestCity(GeoPoint location) {
@@ -211,13 +147,13 @@ QList<CityEntry> CityCatalog::merge(const QList<CityEntry>& remote) const {
     QHash<QString, const CityEntry*> byName;
     for (const CityEntry& f : m_fallback) {
         byCode.insert(f.code, &f);
-        byName.insert(normalize(f.name), &f);
+        byName.insert(normalizeCityName(f.name), &f);
     }
     QList<CityEntry> result;
     result.reserve(remote.size());
     for (const CityEntry& r : remote) {
         const CityEntry* f = byCode.value(r.code);
-        if (!f) f = byName.value(normalize(r.name));
+        if (!f) f = byName.value(normalizeCityName(r.name));
         CityEntry merged{r.code, r.name, std::nullopt, std::nullopt, r.aliases};
         if (f) {
             merged.lat = f->lat;
@@ -234,24 +170,8 @@ QList<CityEntry> CityCatalog::merge(const QList<CityEntry>& remote) const {
     return result;
 }
 
-QString CityCatalog::normalize(const QString& s) {
-    static const QRegularExpression kabupaten(QStringLiteral("^kabupaten\\s+"), kUnicode);
-    static const QRegularExpression kab(QStringLiteral("^kab\\.\\s+"), kUnicode);
-    static const QRegularExpression kota(QStringLiteral("^kota\\s+"), kUnicode);
-    static const QRegularExpression other(QStringLiteral("[^a-z0-9 ]"));
-    static const QRegularExpression space(QStringLiteral("\\s+"), kUnicode);
-
-    QString t = lowerCased(s);
-    t.remove(kabupaten);
-    t.remove(kab);
-    t.remove(kota);
-    t.replace(other, QStringLiteral(" "));
-    t.replace(space, QStringLiteral(" "));
-    return t.trimmed();
-}
-
 QStringList CityCatalog::aliases(const QString& name) {
-    const QString n = normalize(name);
+    const QString n = normalizeCityName(name);
     QStringList list{n};
     if (n.startsWith(u"kota ")) list.append(n.mid(5));
     if (n.startsWith(u"kabupaten ")) list.append(n.mid(10));

@@ -33,9 +33,6 @@ public:
     QCoro::Task<QList<CityEntry>> entries();
     /// The first entry, in catalogue order, whose code, name or an alias matches the normalized query.
     QCoro::Task<std::optional<CityEntry>> match(QString query);
-    /// The first entry of `list` whose code, name or an alias normalizes to exactly the query's form; unlike
-    /// `match`, a query merely holding a name does not count.
-    static std::optional<CityEntry> exactMatch(const QList<CityEntry>& list, const QString& query);
     /// The nearest entry with coordinates (ties keep the earlier entry); the built-in Jakarta when none has
     /// any.
     QCoro::Task<CityEntry> nearestCity(GeoPoint location);
@@ -47,15 +44,9 @@ public:
     /// gazetteer's entry of that name for a city the table lacks); the table when empty.
     QList<CityEntry> merge(const QList<CityEntry>& remote) const;
 
-    /// The built-in table (21 cities), in the order that decides ties.
+    /// The built-in table (`builtInCities`), in the order that decides ties.
     const QList<CityEntry>& fallback() const { return m_fallback; }
-    static QList<CityEntry> builtInTable();
-    /// The five Jakarta district names, used as aliases of any service city named after Jakarta.
-    static const QStringList& jakartaDistricts();
 
-    /// Lower-cased (full Unicode), one leading "kabupaten ", "kab. " or "kota " dropped, everything but a-z,
-    /// 0-9 and space blanked, spaces collapsed and trimmed.
-    static QString normalize(const QString& s);
     /// Names under which a service city is matched, derived from its display name.
     static QStringList aliases(const QString& name);
     /// The city options of a service page; options with an unsafe or empty code or an empty name are skipped,

@@ -1,9 +1,8 @@
 #include "gazetteer.h"
 
+#include "model/city_name.h"
 #include "model/fixed_location.h"
 #include "model/nearest_city.h"
-
-#include "places/city_catalog.h"
 
 #include <QFile>
 
@@ -16,10 +15,10 @@ namespace {
 
 constexpr char kHeader[] = "code,province_code,province,name,lat,lon,zone";
 
-// The name as written, its "Kota" or "Kabupaten" kept: the catalogue's normalize drops such a word only at
+// The name as written, its "Kota" or "Kabupaten" kept: normalizeCityName drops such a word only at
 // the very start of the text, so a leading blank keeps it. "Kab." is the common short form of "Kabupaten".
 QString fullNameKey(const QString& name) {
-    QString key = CityCatalog::normalize(QLatin1Char(' ') + name.trimmed());
+    QString key = normalizeCityName(QLatin1Char(' ') + name.trimmed());
     if (key.startsWith(u"kab ")) key.replace(0, 3, QStringLiteral("kabupaten"));
     return key;
 }
@@ -107,7 +106,7 @@ Gazetteer::Gazetteer(QList<GazetteerEntry> entries) : m_entries(std::move(entrie
         m_byCode.insert(e.code, i);
         m_byFullName.insert(fullNameKey(e.name), i);
         // A city usually shares its name with the regency around it; the bare name means the city.
-        const QString key = CityCatalog::normalize(e.name);
+        const QString key = normalizeCityName(e.name);
         const auto found = m_byNormalizedName.constFind(key);
         if (found == m_byNormalizedName.constEnd() || (!isKota(m_entries[*found]) && isKota(e)))
             m_byNormalizedName.insert(key, i);
@@ -123,7 +122,7 @@ std::optional<GazetteerEntry> Gazetteer::byCode(const QString& code) const {
 std::optional<GazetteerEntry> Gazetteer::byName(const QString& name) const {
     if (const auto full = m_byFullName.constFind(fullNameKey(name)); full != m_byFullName.constEnd())
         return m_entries[*full];
-    const QString key = CityCatalog::normalize(name.trimmed());
+    const QString key = normalizeCityName(name.trimmed());
     if (key.isEmpty()) return std::nullopt;
     if (const auto found = m_byNormalizedName.constFind(key); found != m_byNormalizedName.constEnd())
         return m_entries[*found];
@@ -210,16 +209,15 @@ Gazetteer::PointName Gazetteer::nameOf(GeoPoint point) const {
 }
 
 std::optional<GazetteerEntry> Gazetteer::capitalOf(const QString& province) const {
-    const QString key = CityCatalog::normalize(province);
+    const QString key = normalizeCityName(province);
     if (key.isEmpty()) return std::nullopt;
     for (const GazetteerEntry& e : m_entries)
-        if (CityCatalog::normalize(e.province) == key)
-            return byCode(provinceCapitals().value(e.provinceCode));
+        if (normalizeCityName(e.province) == key) return byCode(provinceCapitals().value(e.provinceCode));
     return std::nullopt;
 }
 
 std::optional<GazetteerEntry> Gazetteer::byAlias(const QString& alias) const {
-    const auto city = CityCatalog::exactMatch(CityCatalog::builtInTable(), alias);
+    const auto city = exactCityMatch(builtInCities(), alias);
     if (!city) return std::nullopt;
     if (auto entry = byName(city->name)) return entry;
     if (city->lat && city->lon) return locate(GeoPoint{*city->lat, *city->lon});
@@ -228,7 +226,7 @@ std::optional<GazetteerEntry> Gazetteer::byAlias(const QString& alias) const {
 
 QList<GazetteerEntry> Gazetteer::search(const QString& query) const {
     const QString trimmed = query.trimmed();
-    const QString key = CityCatalog::normalize(trimmed);
+    const QString key = normalizeCityName(trimmed);
     if (trimmed.isEmpty()) return m_entries;
     // A point, as LUMORA_LOCATION takes it: the place it is named after, if any.
     if (const auto point = parseFixedLocation(trimmed)) {
@@ -243,7 +241,7 @@ QList<GazetteerEntry> Gazetteer::search(const QString& query) const {
     const auto rank = [&](const GazetteerEntry& e) -> int {
         if (e.code == trimmed) return 0;
         if (fullNameKey(e.name) == full) return 1;
-        const QString name = CityCatalog::normalize(e.name);
+        const QString name = normalizeCityName(e.name);
         if (key.isEmpty()) return e.code.startsWith(trimmed) ? 7 : -1;
         if (name == key) return 2;
         if (alias && alias->code == e.code) return 3;
@@ -251,7 +249,7 @@ QList<GazetteerEntry> Gazetteer::search(const QString& query) const {
         if (capital && capital->provinceCode == e.provinceCode) return 5;
         if (name.startsWith(key)) return 6;
         if (name.contains(key) || e.code.startsWith(trimmed)) return 7;
-        if (CityCatalog::normalize(e.province).contains(key)) return 8;
+        if (normalizeCityName(e.province).contains(key)) return 8;
         return -1;
     };
     QList<std::pair<int, qsizetype>> ranked;

@@ -3,11 +3,7 @@
 namespace lumora {
 
 TrayColor trayColorFromToken(const QString& token) {
-    if (token == QLatin1String("orange")) return TrayColor::orange;
-    if (token == QLatin1String("red")) return TrayColor::red;
-    if (token == QLatin1String("clear")) return TrayColor::clear;
-    if (token == QLatin1String("darkBlue")) return TrayColor::darkBlue;
-    return TrayColor::label;
+    return statusColorFromRaw(token).value_or(TrayColor::label);
 }
 
 std::optional<QColor> trayBadgeColor(TrayColor color) {

@@ -1,5 +1,6 @@
 #include "core/prayer_repository.h"
 
+#include "model/city_name.h"
 #include "model/date_helpers.h"
 #include "places/cached_month_envelope.h"
 #include "places/city_catalog.h"
@@ -181,7 +182,7 @@ TEST_F(Repository, CityWithoutNetwork) {
 }
 
 TEST_F(Repository, SeedFallsBackToJakartasSavedMonth) {
-    saveCatalog(CityCatalog::builtInTable());
+    saveCatalog(builtInCities());
     store.saveLocation(
         CachedLocation{-6.9175, 107.6191, clock.now() - 10 * kDay}); // Bandung, age plays no part
     saveAged(storedMonth("jkt", "2026-03", "04:01"), kDay);
@@ -194,7 +195,7 @@ TEST_F(Repository, SeedFallsBackToJakartasSavedMonth) {
 }
 
 TEST_F(Repository, APinnedPlaceSeedsOverTheDevicesLastFix) {
-    saveCatalog(CityCatalog::builtInTable());
+    saveCatalog(builtInCities());
     store.saveLocation(CachedLocation{-6.9175, 107.6191, clock.now()}); // Bandung, a fresh fix
     saveAged(storedMonth("jkt", "2026-03", "04:01"), kDay);
     saveAged(storedMonth("bdg", "2026-03", "04:02"), kDay);

@@ -7,6 +7,8 @@
 
 #include "places/storage.h"
 
+#include "model/city_name.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -52,44 +54,6 @@ protected:
 };
 
 } // namespace
-
-TEST(CityCatalogTable, BuiltInTableAsListed) {
-    const auto table = CityCatalog::builtInTable();
-    EXPECT_EQ(codes(table),
-              (QStringList{"jkt", "bks", "dpk", "bgr", "tgr", "bdg", "cma", "slo", "ykg", "smg", "sby",
-                           "mlg", "dps", "bpp", "smd", "mks", "mdn", "pku", "plg", "btm", "bna"}));
-    EXPECT_EQ(table.first(),
-              city("jkt", "Jakarta", -6.2088, 106.8456,
-                   {"jakarta pusat", "jakarta selatan", "jakarta barat", "jakarta timur", "jakarta utara"}));
-    EXPECT_EQ(table[7], city("slo", "Surakarta", -7.5666, 110.8167, {"solo", "kota surakarta"}));
-    EXPECT_EQ(table.last(), city("bna", "Banda Aceh", 5.5483, 95.3238, {"kota banda aceh"}));
-    for (const auto& entry : table)
-        EXPECT_TRUE(entry.lat && entry.lon) << entry.code.toStdString();
-}
-
-TEST(CityCatalogText, Normalize) {
-    const std::pair<QString, QString> cases[] = {
-        {"Kab. Bogor", "bogor"},
-        {"Kabupaten Bogor", "bogor"},
-        {"KOTA BOGOR", "bogor"},
-        {"Kabupaten\t\n Bogor", "bogor"},
-        {"Jakarta Selatan, DKI", "jakarta selatan dki"},
-        {" Kota Bogor", "kota bogor"},               // the prefix counts only at the very start
-        {"Kota Kabupaten Bogor", "kabupaten bogor"}, // one prefix is removed, not two
-        {"Kab.Bogor", "kab bogor"},                  // "kab." needs the space after it
-        {"Kotabaru", "kotabaru"},
-        {"Kota Bekasi & Sekitarnya", "bekasi sekitarnya"},
-        {QString::fromUtf8("Pangkalan Bun Barât"), "pangkalan bun bar t"}, // diacritics are not folded
-        {QString::fromUtf8("\u212AOTA BOGOR"), "bogor"},     // Kelvin sign lower-cases to a plain k
-        {QString::fromUtf8("\u0130NDONESIA"), "i ndonesia"}, // full lower-casing: i and a combining dot
-        {QString::fromUtf8("KOTA\u00A0BOGOR"), "bogor"},     // no-break space is white space
-        {"", ""},
-        {"  ,.;!  ", ""},
-        {"Tanjung_Pinang-2", "tanjung pinang 2"},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(CityCatalog::normalize(in), out) << in.toStdString();
-}
 
 TEST(CityCatalogText, AliasesFromServiceNames) {
     const std::pair<QString, QStringList> cases[] = {
@@ -152,7 +116,7 @@ TEST(CityCatalogPage, OptionsBecomeCleanEntries) {
 }
 
 TEST_F(CatalogTest, MergeLendsCoordinatesAndAliasesByCodeThenName) {
-    EXPECT_EQ(catalog.merge({}), CityCatalog::builtInTable());
+    EXPECT_EQ(catalog.merge({}), builtInCities());
 
     const QList<CityEntry> remote{
         city("bdg", "Kabupaten Bandung", std::nullopt, std::nullopt, {"bandung"}),
@@ -275,8 +239,7 @@ TEST_F(CatalogTest, NearestCity) {
 TEST_F(CatalogTest, CatalogueWithoutCoordinatesGivesTheBuiltInJakarta) {
     writeCatalog({city("sby2", "Surabaya", std::nullopt, std::nullopt, {"surabaya"}),
                   city("mdn2", "Medan", std::nullopt, std::nullopt, {"medan"})});
-    EXPECT_EQ(QCoro::waitFor(catalog.nearestCity(GeoPoint{3.59, 98.67})),
-              CityCatalog::builtInTable().first());
+    EXPECT_EQ(QCoro::waitFor(catalog.nearestCity(GeoPoint{3.59, 98.67})), builtInCities().first());
 }
 
 TEST_F(CatalogTest, SavedFileUsedAsIsAndKeptForTheProcess) {
@@ -303,7 +266,7 @@ TEST_F(CatalogTest, UnusableFilesFallBackWithoutWritingWhenNoServiceIsConfigured
         EXPECT_EQ(caseStore.loadCatalog().value_or(QList<CityEntry>{}), QList<CityEntry>{})
             << bytes.constData();
         CityCatalog caseCatalog(caseStore, network);
-        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), CityCatalog::builtInTable()) << bytes.constData();
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), builtInCities()) << bytes.constData();
         EXPECT_EQ(storage::readFile(caseStore.filePath("city-catalog.json")), bytes) << "left as it was";
     }
 }
@@ -445,8 +408,8 @@ TEST_F(RemoteCatalogTest, ExistingFileIsUsedWithoutARequest) {
 
 TEST_F(RemoteCatalogTest, PageWithoutCitiesSavesTheBuiltInTable) {
     serve(404, "<h1>Not Found</h1>");
-    EXPECT_EQ(QCoro::waitFor(catalog.entries()), CityCatalog::builtInTable());
-    EXPECT_EQ(store.loadCatalog(), CityCatalog::builtInTable());
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), builtInCities());
+    EXPECT_EQ(store.loadCatalog(), builtInCities());
 }
 
 TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
@@ -466,7 +429,7 @@ TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
         VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
         CityCatalog caseCatalog(caseStore, network, QString::fromUtf8(url.value_or(QByteArray())));
         EXPECT_FALSE(QCoro::waitFor(caseCatalog.fetchRemoteCatalog())) << url.value_or("(unset)").constData();
-        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), CityCatalog::builtInTable());
+        EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), builtInCities());
         EXPECT_FALSE(QFile::exists(caseStore.filePath("city-catalog.json")))
             << url.value_or("(unset)").constData();
     }
@@ -476,6 +439,6 @@ TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
     cut.cutAfter = kCityPage.indexOf("kbgr");
     server.setHandler([cut](const test::LoopbackServer::Request&) { return cut; });
     EXPECT_FALSE(QCoro::waitFor(catalog.fetchRemoteCatalog()));
-    EXPECT_EQ(QCoro::waitFor(catalog.entries()), CityCatalog::builtInTable());
+    EXPECT_EQ(QCoro::waitFor(catalog.entries()), builtInCities());
     EXPECT_FALSE(QFile::exists(catalogPath()));
 }
