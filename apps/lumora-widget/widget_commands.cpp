@@ -1,12 +1,12 @@
 #include "widget_commands.h"
 
-#include "widget/host_lock.h"
 #include "widget/lumora_widget_provider.h"
 #include "widget/lumora_widget_view.h"
 #include "widget/widget_host_window.h"
 
+#include "base/advisory_lock.h"
+#include "base/user_folders.h"
 #include "model/app_identity.h"
-#include "model/data_folder.h"
 #include "model/local_iso.h"
 
 #include <QApplication>
@@ -15,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 #include <QTextStream>
 
 #include <cmath>
@@ -146,8 +145,11 @@ std::optional<WidgetFamily> familyOption(const Options& o, QString* error) {
     return family;
 }
 
-LumoraWidgetProvider providerFor(const Options& o) {
-    return LumoraWidgetProvider(o.value("--snapshot").value_or(QString()));
+/// The file given with --snapshot, else the snapshot in the data folder (moved there first if need be).
+LumoraWidgetProvider providerFor(const Options& o, const std::optional<UserFolders>& folders = std::nullopt) {
+    if (const auto file = o.value("--snapshot")) return LumoraWidgetProvider(*file);
+    return LumoraWidgetProvider(
+        WidgetSnapshotStore::path(folders ? folders->dataFolder : UserFolders::resolve().dataFolder));
 }
 
 QJsonObject entryJson(const LumoraWidgetEntry& entry) {
@@ -229,20 +231,19 @@ int hostCommand(int argc, char** argv, const Options& o) {
     if (!error.isEmpty()) return fail(error);
 
     // One host per user: a second start leaves the first one alone and succeeds.
-    bool heldElsewhere = false;
-    const auto lock = HostLock::acquire(dataFolder() + QStringLiteral("/lumora-widget.lock"), &heldElsewhere);
-    if (!lock) {
-        if (heldElsewhere) return 0;
-        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(dataFolder()), 1);
+    const UserFolders folders = UserFolders::resolve();
+    const AdvisoryLock lock =
+        AdvisoryLock::acquire(folders.dataFolder + QStringLiteral("/lumora-widget.lock"));
+    if (!lock.isHeld()) {
+        if (lock.state() == AdvisoryLock::State::heldElsewhere) return 0;
+        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(folders.dataFolder), 1);
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lumora-widget"));
     QApplication::setDesktopFileName(QString::fromLatin1(AppIdentity::kWidgetDesktopEntry));
     QApplication::setQuitOnLastWindowClosed(true);
-    const QString settingsPath = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                 QStringLiteral("/lumora/lumora.conf");
-    WidgetHostWindow window(SystemClock::instance(), providerFor(o), settingsPath, family);
+    WidgetHostWindow window(SystemClock::instance(), providerFor(o, folders), folders.settingsPath, family);
     window.showOnDesktop();
     return app.exec();
 }

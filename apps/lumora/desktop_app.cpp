@@ -3,6 +3,7 @@
 #include "instance_channel.h"
 #include "unix_signals.h"
 
+#include "base/user_folders.h"
 #include "core/app_config.h"
 #include "core/app_services.h"
 #include "core/app_view_model.h"
@@ -10,7 +11,6 @@
 #include "core/single_instance_lock.h"
 #include "model/app_identity.h"
 #include "model/dashboard_model.h"
-#include "model/data_folder.h"
 #include "places/storage.h"
 #include "platform/resource_locator.h"
 #include "platform/system_events.h"
@@ -180,7 +180,7 @@ private:
 } // namespace
 
 int runDesktopApp(int& argc, char** argv, const AppOptions& options) {
-    SingleInstanceLock lock(dataFolder());
+    SingleInstanceLock lock(UserFolders::resolve().dataFolder);
     if (!lock.acquire()) {
         // A second copy never builds a window, a tray item or a view model: it wakes the first and leaves,
         // also when the first is still starting or hung and does not answer.

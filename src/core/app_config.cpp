@@ -1,7 +1,7 @@
 #include "app_config.h"
 
+#include "base/user_folders.h"
 #include "model/city_name.h"
-#include "model/data_folder.h"
 #include "model/fixed_location.h"
 #include "places/gazetteer.h"
 #include "places/location_service.h"
@@ -36,7 +36,7 @@ std::optional<GeoPoint> AppConfig::locationFromText(const QString& text) {
 AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QString& settingsPath) {
     const Settings settings(settingsPath);
     AppConfig config;
-    config.dataFolder = lumora::dataFolder();
+    config.dataFolder = UserFolders::resolve().dataFolder;
     config.settingsPath = settingsPath;
 
     config.scheduleBaseUrl = environment.contains(QStringLiteral("LUMORA_SCHEDULE_URL"))
@@ -80,7 +80,7 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
 }
 
 AppConfig AppConfig::resolve() {
-    return resolve(QProcessEnvironment::systemEnvironment(), Settings().path());
+    return resolve(QProcessEnvironment::systemEnvironment(), UserFolders::settingsLocation());
 }
 
 } // namespace lumora

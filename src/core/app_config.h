@@ -17,7 +17,7 @@ class Settings;
 /// Everything the app is told from outside, resolved once at start: the environment first, then the settings
 /// file, then the build's defaults. Libraries are handed these values and never read the environment.
 struct AppConfig {
-    /// The data folder (month files, catalogue, widget snapshot).
+    /// The data folder (month files, catalogue, widget snapshot, the lock), moved from its old name first.
     QString dataFolder;
     /// The settings file.
     QString settingsPath;

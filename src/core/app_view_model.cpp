@@ -7,6 +7,7 @@
 #include "model/date_helpers.h"
 #include "model/prayer_display.h"
 #include "places/location_service.h"
+#include "places/vesk_store.h"
 #include "snapshot/widget_reload.h"
 #include "snapshot/widget_snapshot.h"
 
@@ -250,11 +251,12 @@ void AppViewModel::publishWidgetSnapshot(const AppState& state) {
     if (m_publishedState == state) return;
     // A failed write keeps the old file and is tried again with the next state; the widget is asked to
     // reload either way.
-    if (WidgetSnapshotStore::write(WidgetSnapshot::fromState(state, m_clock.now())))
+    if (WidgetSnapshotStore::write(m_locationService.store().baseURL(),
+                                   WidgetSnapshot::fromState(state, m_clock.now())))
         m_publishedState = state;
     else
         m_publishedState.reset();
-    WidgetReload::reloadTimelines(QString::fromLatin1(WidgetReload::kWidgetKind), m_widgetBus);
+    WidgetReload::reloadTimelines(QString::fromLatin1(kWidgetKind), m_widgetBus);
     Q_EMIT widgetSnapshotPublished();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/advisory_lock.h"
+
 #include <QString>
 
 namespace lumora {
@@ -10,18 +12,17 @@ class SingleInstanceLock {
 public:
     /// Creates the lock's folder (a failure shows later as a failed `acquire`).
     explicit SingleInstanceLock(const QString& folder);
-    ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     /// True when this process holds the lock; a second call returns true without opening the file again.
     bool acquire();
     QString lockPath() const { return m_lockPath; }
-    int fileDescriptor() const { return m_fileDescriptor; }
+    int fileDescriptor() const { return m_lock.fileDescriptor(); }
 
 private:
     QString m_lockPath;
-    int m_fileDescriptor = -1;
+    AdvisoryLock m_lock;
 };
 
 } // namespace lumora

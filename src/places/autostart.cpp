@@ -1,12 +1,12 @@
 #include "places/autostart.h"
 
+#include "base/user_folders.h"
 #include "places/storage.h"
 
 #include "model/app_identity.h"
 
 #include <QFileInfo>
 #include <QList>
-#include <QStandardPaths>
 
 namespace lumora {
 
@@ -33,9 +33,7 @@ QByteArray desktopEntryValue(const QByteArray& text, const QByteArray& key) {
 
 } // namespace
 
-Autostart::Autostart()
-    : Autostart(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                QStringLiteral("/autostart")) {}
+Autostart::Autostart() : Autostart(UserFolders::autostartLocation()) {}
 
 Autostart::Autostart(const QString& autostartFolder)
     : m_path(autostartFolder + u'/' + QLatin1String(AppIdentity::kDesktopEntry) + QStringLiteral(".desktop")),

@@ -40,6 +40,8 @@ public:
     /// The stored fix when it is at most kCachedLocationMaxAge old (one from the future counts as new).
     static std::optional<GeoPoint> cachedFix(const VeskStore& store);
 
+    /// The data folder's store the fixes are kept in.
+    VeskStore& store() const { return m_store; }
     std::optional<GeoPoint> currentLocation() const { return m_currentLocation; }
     LocationProvider::Authorization authorizationStatus() const { return m_authorizationStatus; }
     /// Callers send their requests (authorization, updates, one fix) to the manager directly.

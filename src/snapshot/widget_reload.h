@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/widget_kind.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -14,9 +16,6 @@ namespace WidgetReload {
 inline constexpr auto kPath = "/id/lumora/Widget";
 inline constexpr auto kInterface = "id.lumora.Widget";
 inline constexpr auto kMember = "ReloadTimelines";
-/// The one widget kind there is.
-inline constexpr auto kWidgetKind = "lumoraWidget";
-
 /// Emits the signal; false when it could not be sent (no bus). Nobody listening is not an error.
 bool reloadTimelines(const QString& kind = QString::fromLatin1(kWidgetKind),
                      QDBusConnection bus = QDBusConnection::sessionBus());

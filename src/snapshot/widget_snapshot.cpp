@@ -1,12 +1,10 @@
 #include "widget_snapshot.h"
 
+#include "base/files.h"
 #include "model/city_entry.h"
-#include "model/data_folder.h"
 #include "snapshot/snapshot_log.h"
 
-#include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -83,40 +81,33 @@ WidgetSnapshot WidgetSnapshot::fallback(Instant now) {
 
 namespace WidgetSnapshotStore {
 
-QString url() {
-    return dataFolder() + QStringLiteral("/widget-snapshot.json");
+QString path(const QString& dataFolder) {
+    return dataFolder + QStringLiteral("/widget-snapshot.json");
 }
 
-bool write(const WidgetSnapshot& snapshot) {
+bool write(const QString& dataFolder, const WidgetSnapshot& snapshot) {
     const std::optional<QByteArray> bytes = snapshot.toJsonBytes();
     if (!bytes) {
         qCDebug(snapshotLog) << "widget snapshot not encodable, not written";
         return false;
     }
-    QSaveFile f(url());
-    bool written = f.open(QIODevice::WriteOnly);
-    if (written && f.write(*bytes) != bytes->size()) {
-        f.cancelWriting();
-        written = false;
-    }
-    written = written && f.commit();
+    const QString file = path(dataFolder);
+    const bool written = files::replaceAtomically(file, *bytes);
     if (written)
-        qCDebug(snapshotLog).noquote() << "widget snapshot written:" << url();
+        qCDebug(snapshotLog).noquote() << "widget snapshot written:" << file;
     else
-        qCWarning(snapshotLog).noquote() << "cannot write the widget snapshot" << url() << f.errorString();
+        qCWarning(snapshotLog).noquote() << "cannot write the widget snapshot" << file;
     return written;
 }
 
-WidgetSnapshot read(Instant now) {
-    return readFile(url(), now);
+WidgetSnapshot read(const QString& dataFolder, Instant now) {
+    return readFile(path(dataFolder), now);
 }
 
 WidgetSnapshot readFile(const QString& path, Instant now) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return WidgetSnapshot::fallback(now);
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) return WidgetSnapshot::fallback(now);
-    auto snapshot = WidgetSnapshot::fromJsonBytes(bytes);
+    const files::ReadResult bytes = files::readBounded(path, kMaxBytes);
+    if (!bytes) return WidgetSnapshot::fallback(now);
+    auto snapshot = WidgetSnapshot::fromJsonBytes(bytes.bytes);
     if (!snapshot) return WidgetSnapshot::fallback(now);
     return std::move(snapshot).value();
 }

@@ -39,15 +39,17 @@ struct WidgetSnapshot {
 
 namespace WidgetSnapshotStore {
 
-/// $XDG_DATA_HOME/LumoraMac/widget-snapshot.json (the temp folder stands in when there is no data location);
-/// the folder is created if missing. Never fails.
-QString url();
-/// Replaces the file whole, so a reader sees the old or the new snapshot and never a mixture. False when
-/// nothing was written; the old file then stays.
-bool write(const WidgetSnapshot& snapshot);
-/// The stored snapshot, or the fallback snapshot made at `now` when there is none that reads.
-WidgetSnapshot read(Instant now);
-/// The same for a snapshot at another path (a preview of a saved file).
+/// A snapshot file holds a few hundred bytes; anything past this is not ours.
+inline constexpr qint64 kMaxBytes = 1024 * 1024;
+
+/// "widget-snapshot.json" in `dataFolder`.
+QString path(const QString& dataFolder);
+/// Replaces the file in `dataFolder` whole, so a reader sees the old or the new snapshot and never a mixture.
+/// False when nothing was written; the old file then stays.
+bool write(const QString& dataFolder, const WidgetSnapshot& snapshot);
+/// The snapshot stored in `dataFolder`, or the fallback snapshot made at `now` when there is none that reads.
+WidgetSnapshot read(const QString& dataFolder, Instant now);
+/// The same for a snapshot at any path (a preview of a saved file).
 WidgetSnapshot readFile(const QString& path, Instant now);
 
 } // namespace WidgetSnapshotStore

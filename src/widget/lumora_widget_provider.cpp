@@ -29,7 +29,6 @@ std::optional<Instant> LumoraWidgetTimeline::nextEntryDate(Instant now) const {
 LumoraWidgetProvider::LumoraWidgetProvider(QString snapshotPath) : m_snapshotPath(std::move(snapshotPath)) {}
 
 WidgetSnapshot LumoraWidgetProvider::readSnapshot(Instant now) const {
-    if (m_snapshotPath.isEmpty()) return WidgetSnapshotStore::read(now);
     return WidgetSnapshotStore::readFile(m_snapshotPath, now);
 }
 

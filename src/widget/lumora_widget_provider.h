@@ -9,9 +9,8 @@
 
 namespace lumora {
 
-/// The widget's description: the kind the app names when it asks for a reload.
+/// The widget's description (its kind is `kWidgetKind`).
 namespace LumoraWidget {
-inline constexpr auto kKind = "lumoraWidget";
 inline constexpr auto kDisplayName = "lumora";
 inline constexpr auto kDescription = "Countdown dan jadwal adzan berikutnya.";
 } // namespace LumoraWidget
@@ -41,8 +40,8 @@ public:
     static constexpr int kEntryCount = 61;
     static constexpr double kEntrySpacing = 60;
 
-    /// Reads `snapshotPath`, or the app's snapshot file when it is empty.
-    explicit LumoraWidgetProvider(QString snapshotPath = {});
+    /// Reads the snapshot at `snapshotPath` (normally `WidgetSnapshotStore::path` of the data folder).
+    explicit LumoraWidgetProvider(QString snapshotPath);
 
     /// Dated now, with the fallback snapshot.
     LumoraWidgetEntry placeholder(const Clock& clock) const;

@@ -1,5 +1,7 @@
 #include "widget_host_window.h"
 
+#include "base/settings.h"
+
 #include "widget_placement.h"
 #include "x11_desktop_hints.h"
 
@@ -13,7 +15,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <QSettings>
 #include <QWindow>
 
 #include <algorithm>
@@ -44,16 +45,16 @@ WidgetHostWindow::WidgetHostWindow(const Clock& clock, LumoraWidgetProvider prov
                                    const QString& settingsPath, std::optional<WidgetFamily> family,
                                    QDBusConnection bus, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::Tool), m_clock(clock),
-      m_provider(std::move(provider)),
-      m_settings(std::make_unique<QSettings>(settingsPath, QSettings::IniFormat)) {
+      m_provider(std::move(provider)), m_settings(std::make_unique<Settings>(settingsPath)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QString::fromLatin1(LumoraWidget::kDisplayName));
 
-    const auto stored = widgetFamilyFromName(m_settings->value(QString::fromLatin1(kFamilyKey)).toString());
+    const auto stored =
+        widgetFamilyFromName(m_settings->text(QString::fromLatin1(kFamilyKey)).value_or(QString()));
     m_family = family.value_or(stored.value_or(WidgetFamily::small));
     setFixedSize(widgetSize(m_family));
 
-    const QVariant position = m_settings->value(QString::fromLatin1(kPositionKey));
+    const QVariant position = m_settings->value(QString::fromLatin1(kPositionKey)).value_or(QVariant());
     if (position.canConvert<QPoint>() && position.isValid()) {
         // A place saved on a screen that has since gone or shrunk is brought back into view.
         const QRect stored(position.toPoint(), size());
@@ -92,8 +93,7 @@ Instant WidgetHostWindow::nextWakeAt() const {
 }
 
 void WidgetHostWindow::setFamily(WidgetFamily family) {
-    m_settings->setValue(QString::fromLatin1(kFamilyKey), familyName(family));
-    m_settings->sync();
+    m_settings->setText(QString::fromLatin1(kFamilyKey), familyName(family));
     if (family == m_family) return;
     m_family = family;
     const QRect placed =
@@ -130,7 +130,7 @@ void WidgetHostWindow::wake() {
 }
 
 void WidgetHostWindow::onReloadRequested(const QString& kind) {
-    if (kind == QString::fromLatin1(LumoraWidget::kKind)) reloadTimeline();
+    if (kind == QString::fromLatin1(kWidgetKind)) reloadTimeline();
 }
 
 void WidgetHostWindow::showCurrentEntry() {
@@ -198,7 +198,6 @@ void WidgetHostWindow::moveEvent(QMoveEvent* event) {
 
 void WidgetHostWindow::savePosition() {
     m_settings->setValue(QString::fromLatin1(kPositionKey), pos());
-    m_settings->sync();
 }
 
 void WidgetHostWindow::contextMenuEvent(QContextMenuEvent* event) {

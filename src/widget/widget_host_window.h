@@ -13,9 +13,9 @@
 #include <memory>
 #include <optional>
 
-class QSettings;
-
 namespace lumora {
+
+class Settings;
 
 namespace WidgetReload {
 class Listener;
@@ -78,7 +78,7 @@ private:
 
     const Clock& m_clock;
     LumoraWidgetProvider m_provider;
-    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<Settings> m_settings;
     WidgetFamily m_family = WidgetFamily::small;
     LumoraWidgetTimeline m_timeline;
     std::optional<Instant> m_shownDate;

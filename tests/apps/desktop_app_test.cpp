@@ -157,7 +157,7 @@ TEST_F(DesktopApp, SecondStartActivatesTheFirstAndExits) {
     ASSERT_EQ(stat(QFile::encodeName(lockPath()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_TRUE(waitFor([] {
-        return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json");
+        return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/lumora/widget-snapshot.json");
     })) << "the start sequence publishes the widget snapshot";
 
     // A start with an option it does not know is a usage error, and leaves the running copy alone.
@@ -275,12 +275,11 @@ TEST_F(DesktopApp, HiddenStartLeavesTheWindowToTheTrayOnlyWhenATrayHostExists) {
         EXPECT_EQ(m_firstErr.contains("window shown"), c.shown) << m_firstErr.toStdString();
         // The start sequence runs all the same, hidden or not.
         EXPECT_TRUE(waitFor([] {
-            return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") +
-                                     "/LumoraMac/widget-snapshot.json");
+            return QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/lumora/widget-snapshot.json");
         }));
         first.terminate();
         ASSERT_TRUE(first.waitForFinished(10'000));
-        QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json");
+        QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + "/lumora/widget-snapshot.json");
     }
     bus.unregisterService(watcher);
 }
@@ -389,7 +388,7 @@ TEST_F(DesktopApp, CtrlQInTheWindowQuits) {
 // device's last fix, so the next run without it is where the device was (here, never located: Jakarta).
 TEST_F(DesktopApp, APinnedLocationIsNotKeptAsTheDevicesLastFix) {
     const QString settings = qEnvironmentVariable("XDG_CONFIG_HOME") + "/lumora/lumora.conf";
-    const QString snapshot = qEnvironmentVariable("XDG_DATA_HOME") + "/LumoraMac/widget-snapshot.json";
+    const QString snapshot = qEnvironmentVariable("XDG_DATA_HOME") + "/lumora/widget-snapshot.json";
     start(first, {},
           {{"LUMORA_LOCATION", "Jayapura"},
            {"QT_LOGGING_RULES", "lumora.app.debug=true;lumora.places.debug=true"}});

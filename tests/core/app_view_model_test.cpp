@@ -120,7 +120,7 @@ TEST_F(ViewModel, BootstrapRunsOnceAndPublishesEveryAppliedState) {
     EXPECT_TRUE(model.isLocationRefreshRunning());
     // The cached state is the seed's again: written once, not twice.
     EXPECT_EQ(published->size() - publishedBefore, 2) << "seed and loaded state";
-    EXPECT_TRUE(QFile::exists(WidgetSnapshotStore::url()));
+    EXPECT_TRUE(QFile::exists(WidgetSnapshotStore::path(home.dataFolder())));
     EXPECT_EQ(model.lastRenderedDayKey(), "2026-03-07");
     EXPECT_EQ(model.state().statusText, "Lokasi terdeteksi: Jakarta");
 }

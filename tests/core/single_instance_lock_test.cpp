@@ -14,7 +14,7 @@ using namespace lumora;
 
 TEST(SingleInstanceLock, HeldOncePerUserWithOwnerOnlyFile) {
     QTemporaryDir dir;
-    const QString folder = dir.filePath("data/LumoraMac");
+    const QString folder = dir.filePath("data/lumora");
     SingleInstanceLock first(folder);
     EXPECT_EQ(first.lockPath(), folder + "/lumora.lock");
     ASSERT_TRUE(first.acquire());
@@ -66,7 +66,7 @@ TEST(SingleInstanceLock, ReleasedWhenTheHolderIsGoneEvenAfterSigkill) {
 
 TEST(SingleInstanceLock, FolderThatCannotBeMadeFailsTheAcquire) {
     QTemporaryDir dir;
-    QFile blocker(dir.filePath("LumoraMac"));
+    QFile blocker(dir.filePath("lumora"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     SingleInstanceLock lock(blocker.fileName());

@@ -1,5 +1,5 @@
-#include "snapshot/widget_snapshot.h"
 #include "model/date_helpers.h"
+#include "snapshot/widget_snapshot.h"
 
 #include "support/printers.h"
 #include "support/sample_days.h"
@@ -50,11 +50,12 @@ TEST(WidgetSnapshot, RoundTripsThroughTheFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::TempHome home;
-        ASSERT_TRUE(WidgetSnapshotStore::write(c.s));
-        EXPECT_EQ(WidgetSnapshotStore::url(), home.dataFolder() + "/widget-snapshot.json");
-        EXPECT_EQ(WidgetSnapshotStore::read(Instant{0}), c.s);
+        QDir().mkpath(home.dataFolder());
+        ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), c.s));
+        EXPECT_EQ(WidgetSnapshotStore::path(home.dataFolder()), home.dataFolder() + "/widget-snapshot.json");
+        EXPECT_EQ(WidgetSnapshotStore::read(home.dataFolder(), Instant{0}), c.s);
 
-        QFile f(WidgetSnapshotStore::url());
+        QFile f(WidgetSnapshotStore::path(home.dataFolder()));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
         EXPECT_EQ(o.keys(), (QStringList{"cityCode", "cityName", "savedAt", "statusText"} +
@@ -95,32 +96,36 @@ TEST(WidgetSnapshot, ReadingFallsBackOnAnythingThatDoesNotDecode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::TempHome home;
-        ASSERT_TRUE(writeRaw(WidgetSnapshotStore::url(), c.file));
-        EXPECT_EQ(WidgetSnapshotStore::read(now), c.expected.value_or(WidgetSnapshot::fallback(now)));
+        QDir().mkpath(home.dataFolder());
+        ASSERT_TRUE(writeRaw(WidgetSnapshotStore::path(home.dataFolder()), c.file));
+        EXPECT_EQ(WidgetSnapshotStore::read(home.dataFolder(), now),
+                  c.expected.value_or(WidgetSnapshot::fallback(now)));
     }
 }
 
 TEST(WidgetSnapshot, MissingFileGivesTheFallback) {
     test::TempHome home;
+    QDir().mkpath(home.dataFolder());
     const Instant now = kNewYear + 60;
-    const WidgetSnapshot s = WidgetSnapshotStore::read(now);
+    const WidgetSnapshot s = WidgetSnapshotStore::read(home.dataFolder(), now);
     EXPECT_EQ(s, (WidgetSnapshot{"JAKARTA", "jkt", std::nullopt, std::nullopt, "Memuat jadwal...", now}));
-    EXPECT_TRUE(QFileInfo(home.dataFolder()).isDir()) << "the folder is made even for reading";
 }
 
 TEST(WidgetSnapshot, ANonFiniteInstantIsNotWrittenAndTheOldFileStays) {
     test::TempHome home;
+    QDir().mkpath(home.dataFolder());
     const WidgetSnapshot good = snapshot(day("2026-01-01"), std::nullopt);
-    ASSERT_TRUE(WidgetSnapshotStore::write(good));
+    ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), good));
     WidgetSnapshot bad = good;
     bad.savedAt = Instant{std::numeric_limits<double>::quiet_NaN()};
-    EXPECT_FALSE(WidgetSnapshotStore::write(bad));
-    EXPECT_EQ(WidgetSnapshotStore::read(Instant{0}), good);
+    EXPECT_FALSE(WidgetSnapshotStore::write(home.dataFolder(), bad));
+    EXPECT_EQ(WidgetSnapshotStore::read(home.dataFolder(), Instant{0}), good);
 }
 
 // The widget host reads while the app replaces the file; it must only ever see one whole version.
 TEST(WidgetSnapshot, AReaderInAnotherProcessNeverSeesAPartialFile) {
     test::TempHome home;
+    QDir().mkpath(home.dataFolder());
     // Versions of different lengths, so a torn read cannot pass for either.
     const WidgetSnapshot a = snapshot(day("2026-01-01"), day("2026-01-02"));
     const WidgetSnapshot b = snapshot(std::nullopt, std::nullopt);
@@ -128,16 +133,17 @@ TEST(WidgetSnapshot, AReaderInAnotherProcessNeverSeesAPartialFile) {
     ASSERT_TRUE(writeRaw(versionA, *a.toJsonBytes()));
     ASSERT_TRUE(writeRaw(versionB, *b.toJsonBytes()));
     const QString stop = home.path() + "/stop";
-    ASSERT_TRUE(WidgetSnapshotStore::write(a));
+    ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), a));
 
     QProcess reader;
-    reader.start(LUMORA_SNAPSHOT_READER, {WidgetSnapshotStore::url(), versionA, versionB, stop});
+    reader.start(LUMORA_SNAPSHOT_READER,
+                 {WidgetSnapshotStore::path(home.dataFolder()), versionA, versionB, stop});
     ASSERT_TRUE(reader.waitForReadyRead(30000)) << reader.errorString().toStdString();
     ASSERT_EQ(reader.readLine().trimmed(), "ready");
 
     int writes = 0;
     for (; writes < 20000 && reader.state() != QProcess::NotRunning; ++writes) {
-        ASSERT_TRUE(WidgetSnapshotStore::write(writes % 2 ? a : b));
+        ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), writes % 2 ? a : b));
         reader.waitForFinished(0);
     }
     writeRaw(stop, "");

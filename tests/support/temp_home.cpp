@@ -40,6 +40,10 @@ TempHome::~TempHome() {
 }
 
 QString TempHome::dataFolder() const {
+    return m_dir.path() + "/.local/share/lumora";
+}
+
+QString TempHome::legacyDataFolder() const {
     return m_dir.path() + "/.local/share/LumoraMac";
 }
 

@@ -18,8 +18,10 @@ public:
     TempHome& operator=(const TempHome&) = delete;
 
     QString path() const { return m_dir.path(); }
-    /// $XDG_DATA_HOME/LumoraMac
+    /// $XDG_DATA_HOME/lumora
     QString dataFolder() const;
+    /// $XDG_DATA_HOME/LumoraMac, the data folder of earlier builds
+    QString legacyDataFolder() const;
 
 private:
     QTemporaryDir m_dir;

@@ -74,7 +74,7 @@ TEST(LumoraWidgetCli, WithoutASnapshotOptionReadsTheAppsFile) {
     EXPECT_EQ(fallback["status"].toString(), "Memuat jadwal...");
     EXPECT_EQ(fallback["statusOpacity"].toDouble(), 1);
 
-    ASSERT_TRUE(WidgetSnapshotStore::write(test::widgetSnapshot("Bekasi")));
+    ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), test::widgetSnapshot("Bekasi")));
     const Outcome after = runWidget({"timeline", "--at", "2026-01-01T10:00:31"});
     ASSERT_EQ(after.status, 0) << after.err.toStdString();
     EXPECT_TRUE(after.out.startsWith("2026-01-01T10:00:31  BEKASI  DHUHUR  12:00  -2 jam 0 menit\n"))

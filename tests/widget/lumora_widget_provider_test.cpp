@@ -14,7 +14,8 @@ using test::at;
 
 TEST(LumoraWidgetProvider, TimelineStartsNowThenFollowsTheWholeMinutes) {
     test::TempHome home;
-    ASSERT_TRUE(WidgetSnapshotStore::write(test::widgetSnapshot()));
+    QDir().mkpath(home.dataFolder());
+    ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), test::widgetSnapshot()));
     struct Case {
         const char* start;
         const char* second; // the first whole minute after the start
@@ -29,7 +30,8 @@ TEST(LumoraWidgetProvider, TimelineStartsNowThenFollowsTheWholeMinutes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
         const ManualClock clock(at(c.start));
-        const LumoraWidgetTimeline t = LumoraWidgetProvider().getTimeline(clock);
+        const LumoraWidgetTimeline t =
+            LumoraWidgetProvider(WidgetSnapshotStore::path(home.dataFolder())).getTimeline(clock);
 
         ASSERT_EQ(t.entries.size(), 61);
         EXPECT_EQ(t.entries[0].date, clock.now());
