@@ -1,38 +1,19 @@
 #pragma once
 
+#include "dashboard_style.h"
+
 #include "model/dashboard_model.h"
 
 #include <QColor>
-#include <QHash>
 #include <QImage>
 #include <QRectF>
 #include <QSizeF>
 
+#include <memory>
+
 class QPainter;
 
 namespace lumora {
-
-/// The design canvas the dashboard is laid out on, and the smallest scale it is drawn at.
-inline constexpr QSizeF kDesignCanvasSize{731, 500};
-inline constexpr double kMinimumWindowScale = 0.3;
-
-/// s = max(0.3, min(H / 500, W / 731)).
-double dashboardScale(QSizeF contentSize);
-
-namespace DashboardColors {
-QColor crimson();
-QColor nightBlue();
-QColor amber();
-QColor blush();
-QColor rowTint();
-QColor dateGrey();
-QColor cityGrey();
-QColor primaryText();
-QColor secondaryText();
-/// The window's own background, seen wherever the canvas does not reach.
-QColor windowBackground();
-QColor accent(DashboardAccent accent);
-} // namespace DashboardColors
 
 /// One frame to draw: the model being shown, the one it replaces, and how far each animation has run.
 struct DashboardFrame {
@@ -62,7 +43,7 @@ public:
 
 private:
     struct Cache;
-    Cache* m_cache;
+    std::unique_ptr<Cache> m_cache;
 };
 
 /// Renders the dashboard offscreen at `size` logical pixels and `devicePixelRatio` (for screenshots and

@@ -1,5 +1,7 @@
 #include "shell/menu_bar_icon_factory.h"
 
+#include "model/style_table.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -7,7 +9,7 @@ namespace lumora::MenuBarIconFactory {
 
 namespace {
 
-const QColor crimson = QColor::fromRgbF(0.82f, 0.12f, 0.24f, 1.0f);
+const QColor crimson = StyleTable::kCrimson.to<QColor>();
 
 QPainterPath roundedRect(qreal x, qreal y, qreal w, qreal h, qreal radius) {
     QPainterPath path;

@@ -1,5 +1,7 @@
 #include "shell/tray_color.h"
 
+#include "model/style_table.h"
+
 namespace lumora {
 
 TrayColor trayColorFromToken(const QString& token) {
@@ -18,7 +20,7 @@ std::optional<QColor> trayBadgeColor(TrayColor color) {
     case TrayColor::clear:
         return QColor::fromRgbF(1.0f, 0.231f, 0.188f);
     case TrayColor::darkBlue:
-        return QColor::fromRgbF(0.05f, 0.18f, 0.45f);
+        return StyleTable::kNightBlue.to<QColor>();
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "lumora_widget_view.h"
 
 #include "model/dashboard_model.h"
+#include "model/style_table.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -14,10 +15,10 @@ namespace lumora {
 
 namespace {
 
-const QColor kRed = QColor::fromRgbF(0.82f, 0.12f, 0.24f);
+const QColor kRed = StyleTable::kCrimson.to<QColor>();
 const QColor kDarkRed = QColor::fromRgbF(0.6f, 0.2f, 0.2f);
 const QColor kGrey = QColor::fromRgbF(0.42f, 0.42f, 0.42f);
-const QColor kGradientEnd = QColor::fromRgbF(1.0f, 0.97f, 0.98f);
+const QColor kGradientEnd = StyleTable::kBlush.to<QColor>();
 // Default spacing between the two words of the brand label.
 constexpr double kHeaderSpacing = 8;
 // Schedule rows: their tallest band, the gap between bands, the text's inset in a band and the band's
@@ -31,9 +32,8 @@ constexpr int kRowTimeSize = 13;
 // The hairline between the columns stops short of the rounded card's top and bottom.
 constexpr double kDividerInset = 20;
 
-// Comfortaa has no Black weight: Bold is its heaviest.
 QFont rounded(int pixelSize, QFont::Weight weight) {
-    QFont f(QStringLiteral("Comfortaa"));
+    QFont f(QLatin1String(StyleTable::kRoundedFamily));
     f.setPixelSize(pixelSize);
     f.setWeight(weight);
     f.setStyleHint(QFont::SansSerif);
@@ -41,7 +41,7 @@ QFont rounded(int pixelSize, QFont::Weight weight) {
 }
 
 QFont mono(int pixelSize, QFont::Weight weight) {
-    QFont f(QStringLiteral("JetBrains Mono"));
+    QFont f(QLatin1String(StyleTable::kMonoFamily));
     f.setPixelSize(pixelSize);
     f.setWeight(weight);
     f.setStyleHint(QFont::Monospace);
