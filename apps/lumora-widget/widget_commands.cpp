@@ -5,6 +5,7 @@
 #include "widget/widget_host_window.h"
 
 #include "base/advisory_lock.h"
+#include "base/one_line.h"
 #include "base/user_folders.h"
 #include "model/app_identity.h"
 #include "model/local_iso.h"
@@ -50,23 +51,6 @@ const char* const kUsage =
 QTextStream& out() {
     static QTextStream s(stdout);
     return s;
-}
-
-/// What the user typed, with line breaks and other control characters escaped, so a message stays one line.
-QString oneLine(const QString& text) {
-    QString line;
-    for (const QChar c : text) {
-        if (c == u'\n')
-            line += QStringLiteral("\\n");
-        else if (c == u'\t')
-            line += QStringLiteral("\\t");
-        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-                 c == QChar::ParagraphSeparator)
-            line += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            line += c;
-    }
-    return line;
 }
 
 /// One line on stderr, as `lumora` writes its errors.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/one_line.h"
 #include "core/notification_center.h"
 #include "model/app_state.h"
 #include "model/local_iso.h"
@@ -21,9 +22,7 @@ inline constexpr int kUsageError = 2;
 /// The program's standard output and error, shared by every subcommand so their output keeps its order.
 QTextStream& out();
 QTextStream& err();
-/// `text` with line breaks, tabs and other control characters written as escapes ("\\n", "\\x1b"), so that
-/// whatever a user typed keeps a message on one line.
-QString oneLine(const QString& text);
+using lumora::oneLine;
 /// Prints "lumora: " and `message` as one line on stderr.
 void warn(const QString& message);
 /// Prints "lumora: " and `message` as one line on stderr and returns `status`.
