@@ -135,14 +135,6 @@ int reminders(const QStringList& args) {
     return statusFor(state);
 }
 
-std::optional<MonthSource> monthSourceFrom(const QString& text) {
-    if (text == u"auto") return MonthSource::automatic;
-    if (text == u"cache") return MonthSource::cache;
-    if (text == u"service") return MonthSource::service;
-    if (text == u"hisab") return MonthSource::hisab;
-    return std::nullopt;
-}
-
 /// Why the service gave no days, in one line.
 QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCode, const QString& month) {
     switch (outcome) {
@@ -164,10 +156,9 @@ int month(const QStringList& args) {
     const Options o = parseOptions(args, {QStringLiteral("at"), QStringLiteral("source")});
     if (!o.error.isEmpty()) return fail(o.error);
     if (o.positionals.size() > 2) return fail(QStringLiteral("terlalu banyak argumen"));
-    const auto source = monthSourceFrom(o.source.value_or(QStringLiteral("auto")));
+    const auto source = o.source ? parseMonthSource(*o.source) : MonthSource::automatic;
     if (!source)
-        return fail(
-            QStringLiteral("sumber tidak dikenal: %1 (auto, cache, service atau hisab)").arg(*o.source));
+        return fail(QStringLiteral("sumber tidak dikenal: %1 (%2)").arg(*o.source, monthSourceNames()));
     QString error;
     auto session = makeSession(o, &error);
     if (!session) return fail(error);
@@ -203,14 +194,11 @@ int month(const QStringList& args) {
         city = QCoro::waitFor(session->catalog().nearestCity(*location));
     }
 
-    PrayerMonthCache m;
-    if (*source == MonthSource::service) {
-        MonthLoad load = QCoro::waitFor(session->repository().serviceMonth(city.code, monthStart));
-        m = std::move(load.month);
-        if (m.days.isEmpty()) warn(emptyServiceMonthReason(load.outcome, city.code, m.month));
-    } else {
-        m = QCoro::waitFor(session->repository().month(city, monthStart, *source, location));
-    }
+    ChainMonth sourced =
+        QCoro::waitFor(session->repository().sourcedMonth(city, monthStart, *source, location));
+    const PrayerMonthCache& m = sourced.month;
+    if (*source == MonthSource::service && m.days.isEmpty())
+        warn(emptyServiceMonthReason(sourced.outcome(), city.code, m.month));
     const QString placeName =
         m.cityCode == city.code || m.days.isEmpty() ? city.name : m.days.first().cityName;
     hintPlaceZone(*session, m.cityCode, placeName, session->clock().now());

@@ -1,6 +1,9 @@
 #include "app_services.h"
 
+#include "core/computed_month_source.h"
 #include "core/notification_center.h"
+#include "core/saved_month_source.h"
+#include "core/service_month_source.h"
 #include "hisab/hijri_calendar.h"
 #include "model/date_helpers.h"
 #include "places/location_service.h"
@@ -13,15 +16,26 @@ AppServices::AppServices(AppConfig config, const Clock& clock)
     : m_config(std::move(config)), m_clock(clock), m_resources(m_config.resourceFolders),
       m_store(m_config.dataFolder, Settings(m_config.settingsPath), m_clock, m_resources),
       m_catalog(m_store, m_network, m_config.scheduleBaseUrl),
-      m_repository(PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent),
-                                m_config.scheduleBaseUrl),
-                   m_catalog, m_store, m_clock, m_config.hisabEnabled) {
+      m_repository(scheduleChain(m_store,
+                                 PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent),
+                                              m_config.scheduleBaseUrl),
+                                 m_config.hisabEnabled),
+                   m_catalog, m_store, m_clock) {
     applyHijriSettings(m_config.hijri);
 }
 
+ScheduleChain scheduleChain(VeskStore& store, PrayerSource service, bool hisabEnabled) {
+    ScheduleChain chain;
+    chain.append(std::make_unique<SavedMonthSource>(store));
+    chain.append(std::make_unique<ServiceMonthSource>(std::move(service)));
+    if (hisabEnabled) chain.append(std::make_unique<ComputedMonthSource>());
+    return chain;
+}
+
 void applyHijriSettings(const HijriSettings& settings) {
-    DateHelpers::setHijriCalendar(settings.calendar == HijriCalendarKind::ummalqura ? &DateHelpers::ummAlQuraDate
-                                                                                   : &hisab::indonesianHijriDate,
+    DateHelpers::setHijriCalendar(settings.calendar == HijriCalendarKind::ummalqura
+                                      ? &DateHelpers::ummAlQuraDate
+                                      : &hisab::indonesianHijriDate,
                                   settings.offsetDays);
 }
 

@@ -22,6 +22,10 @@ class NotificationCenter;
 /// Makes the Hijri line (`DateHelpers::formatHijriDay`) follow `settings`; AppServices does it when built.
 void applyHijriSettings(const HijriSettings& settings);
 
+/// The schedule sources in the order they are asked: the month files in `store`, the service through
+/// `service`, then computed times unless `hisabEnabled` is false.
+ScheduleChain scheduleChain(VeskStore& store, PrayerSource service, bool hisabEnabled = true);
+
 class AppServices {
 public:
     /// `clock` must outlive the services.

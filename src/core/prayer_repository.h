@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/schedule_chain.h"
 #include "model/app_state.h"
 #include "model/city_entry.h"
 #include "model/instant.h"
 #include "model/prayer_schedule.h"
-#include "schedule/prayer_source.h"
 
 #include <qcoro/qcorotask.h>
 
@@ -15,16 +15,14 @@ namespace lumora {
 class CityCatalog;
 class VeskStore;
 
-/// Where a month comes from, for callers that choose (`lumora month --source`).
-enum class MonthSource { automatic, cache, service, hisab };
-
-/// Where the app gets schedules: picks the city, takes each month from a fresh month file or the service, and
-/// builds the state. Keeps nothing in memory: every call reads the disk.
+/// Where the app gets schedules: picks the city, takes each month from its chain of schedule sources (month
+/// files, then the service), lets computed times stand in when the chain has them and no schedule can be had,
+/// and builds the state. Keeps nothing in memory: every call reads the disk.
 class PrayerRepository {
 public:
-    /// `hisabEnabled`: whether computed times stand in when no schedule can be had (AppConfig).
-    PrayerRepository(PrayerSource source, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock,
-                     bool hisabEnabled = true);
+    /// `chain` as the composition root lists it (scheduleChain); `store` holds the catalogue and the last
+    /// fix.
+    PrayerRepository(ScheduleChain chain, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock);
 
     /// Disk only, synchronous: the state to show at start-up, or none; for `pinned` when given, else for
     /// the device's last fix.
@@ -35,30 +33,21 @@ public:
     /// point, here as in `cachedState` and `seedInitialState`.
     QCoro::Task<AppState> loadState(std::optional<GeoPoint> location);
 
-    /// The month holding `date` for `cityCode`: a fresh non-empty month file, else the service (saved when it
-    /// has days). Never fails; may be empty.
+    /// The month holding `date` for `cityCode` from the schedule proper: a fresh non-empty month file, else
+    /// the service (saved when it has days). Never fails; may be empty.
     QCoro::Task<PrayerMonthCache> ensureMonth(QString cityCode, Instant date);
-    /// The month from one source; `automatic` is what loadState would use (ensureMonth, then hisab when
-    /// enabled; computed times only, or none, for a location far from every regency). `location`: where the
-    /// user is when `city` was picked for it (computed times are then for that point, as `computedPlace`
-    /// names it); none for a city asked for by name.
+    /// The month from the chosen kind of source, with each asked source's outcome; `automatic` is what
+    /// loadState would use (ensureMonth, then computed times when the chain has them; computed times only,
+    /// or none, for a location far from every regency). `location`: where the user is when `city` was picked
+    /// for it (computed times are then for that point, as ComputedMonthSource::computedPlace names it); none
+    /// for a city asked for by name.
+    QCoro::Task<ChainMonth> sourcedMonth(CityEntry city, Instant date, MonthSource source,
+                                         std::optional<GeoPoint> location);
+    /// sourcedMonth's month alone.
     QCoro::Task<PrayerMonthCache> month(CityEntry city, Instant date, MonthSource source,
                                         std::optional<GeoPoint> location);
-    /// How a load of `cityCode`'s month from the service went (nothing read from or written to disk).
-    QCoro::Task<MonthLoad> serviceMonth(QString cityCode, Instant date);
-    /// A month computed locally for `city` (at its coordinates, else its gazetteer entry's, else `location`,
-    /// else Jakarta's). Never written.
-    PrayerMonthCache computedMonth(const CityEntry& city, Instant date,
-                                   const std::optional<GeoPoint>& location) const;
-    /// Where computed times are for and whose name they carry: `city` itself without a real location (none,
-    /// or the Jakarta fallback); else the location, named after `city` when it lies within
-    /// kNearbyCityMetres and as the gazetteer names the point otherwise ("Kota Jayapura", "94.71"; far from
-    /// every regency its coordinates, "5.00° LS, 110.00° BT, 195 km dari Kabupaten Jepara", code
-    /// "-5.0000,110.0000"; see Gazetteer::nameOf).
-    static CityEntry computedPlace(const CityEntry& city, const std::optional<GeoPoint>& location);
-    /// How far the catalogue city may lie for computed times to carry its name.
-    static constexpr double kNearbyCityMetres = 30'000;
-    bool hisabEnabled() const { return m_hisabEnabled; }
+    /// Whether computed times stand in when no schedule can be had (the chain has a computed source).
+    bool hisabEnabled() const { return m_chain.offers(ScheduleSource::Kind::computed); }
 
     /// The city for `location` from the saved catalogue alone.
     CityEntry cachedResolvedCity(const std::optional<GeoPoint>& location) const;
@@ -69,18 +58,22 @@ private:
     /// The state for a location far from every regency (Gazetteer::locate finds none): computed at the
     /// point, since the nearest catalogue city's schedule is not the point's; without computed times, the
     /// failed load.
-    AppState stateAtPoint(GeoPoint location, Instant now) const;
+    AppState stateAtPoint(GeoPoint location, Instant now);
     /// When the built state has neither today nor tomorrow, the state from computed months instead.
     AppState withHisabFallback(AppState built, const CityEntry& city, const std::optional<GeoPoint>& location,
-                               Instant now) const;
+                               Instant now);
     std::optional<AppState> stateFromDisk(const CityEntry& city, const std::optional<GeoPoint>& location,
                                           Instant now);
+    /// The saved month of `cityCode` holding `date`, or an empty one.
+    PrayerMonthCache savedMonth(const QString& cityCode, Instant date);
+    /// The computed month holding `date` for `city` (see ComputedMonthSource), or an empty one.
+    PrayerMonthCache computedMonth(const CityEntry& city, Instant date,
+                                   const std::optional<GeoPoint>& location);
 
-    PrayerSource m_source;
+    ScheduleChain m_chain;
     CityCatalog& m_catalog;
     VeskStore& m_store;
     const Clock& m_clock;
-    bool m_hisabEnabled;
 };
 
 } // namespace lumora

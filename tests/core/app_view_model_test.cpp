@@ -1,5 +1,6 @@
 #include "core/app_view_model.h"
 
+#include "core/app_services.h"
 #include "core/notification_center.h"
 #include "core/prayer_notifications.h"
 #include "core/prayer_repository.h"
@@ -86,8 +87,9 @@ protected:
     QNetworkAccessManager network;
     VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
-    PrayerRepository repository{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
-                                catalog, store, clock};
+    PrayerRepository repository{
+        scheduleChain(store, PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms)),
+        catalog, store, clock};
     test::FakeLocationProvider* fake = nullptr;
     std::unique_ptr<LocationService> location;
     std::unique_ptr<AppViewModel> vm;

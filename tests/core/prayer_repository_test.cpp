@@ -1,5 +1,7 @@
 #include "core/prayer_repository.h"
 
+#include "core/app_services.h"
+#include "core/computed_month_source.h"
 #include "model/city_name.h"
 #include "model/date_helpers.h"
 #include "places/cached_month_envelope.h"
@@ -92,8 +94,9 @@ protected:
     QNetworkAccessManager network;
     VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
-    PrayerRepository repository{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
-                                catalog, store, clock};
+    PrayerRepository repository{
+        scheduleChain(store, PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms)),
+        catalog, store, clock};
 };
 
 } // namespace
@@ -223,8 +226,10 @@ TEST_F(Repository, ComputedTimesOnlyWhenNeitherDayCanBeHad) {
     EXPECT_EQ(QCoro::waitFor(repository.cachedState(kJakartaPoint))->statusText, "Jadwal hisab: Jakarta");
 
     {
-        PrayerRepository off{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
-                             catalog, store, clock, false};
+        PrayerRepository off{
+            scheduleChain(store, PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
+                          false),
+            catalog, store, clock};
         const AppState failed = QCoro::waitFor(off.loadState(kJakartaPoint));
         EXPECT_EQ(failed.statusText, "Gagal memuat jadwal untuk Jakarta");
         EXPECT_FALSE(failed.todayDay || failed.tomorrowDay || failed.nextPrayer);
@@ -329,11 +334,10 @@ TEST_F(Repository, WithoutARealLocationComputedTimesKeepTheCatalogueCity) {
     EXPECT_EQ(m.cityCode, "mks");
     // A service city without coordinates takes its gazetteer entry's.
     const CityEntry ambon{"1234", "KOTA AMBON", std::nullopt, std::nullopt, {}};
-    EXPECT_EQ(
-        repository.computedMonth(ambon, clock.now(), std::nullopt).days,
-        repository
-            .computedMonth(CityEntry{"1234", "KOTA AMBON", -3.7, 128.18333, {}}, clock.now(), std::nullopt)
-            .days);
+    EXPECT_EQ(ComputedMonthSource::computedMonth(ambon, clock.now(), std::nullopt).days,
+              ComputedMonthSource::computedMonth(CityEntry{"1234", "KOTA AMBON", -3.7, 128.18333, {}},
+                                                 clock.now(), std::nullopt)
+                  .days);
 }
 
 // London is not Kota Sabang, nor is a point in the Java Sea Kabupaten Jepara: far from every regency the
@@ -377,8 +381,10 @@ TEST_F(Repository, FarFromEveryRegencyTheTimesAreComputedAtThePointAndNamedByIt)
         EXPECT_EQ(m.cityCode, c.code);
         EXPECT_EQ(m.days.value(6), *s.todayDay);
 
-        PrayerRepository off{PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
-                             catalog, store, clock, false};
+        PrayerRepository off{
+            scheduleChain(store, PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms),
+                          false),
+            catalog, store, clock};
         const AppState failed = QCoro::waitFor(off.loadState(c.fix));
         EXPECT_EQ(failed.statusText, "Gagal memuat jadwal untuk " + name) << "never the nearest city's times";
         EXPECT_FALSE(failed.todayDay || failed.tomorrowDay);

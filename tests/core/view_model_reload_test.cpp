@@ -1,3 +1,4 @@
+#include "core/app_services.h"
 #include "core/app_view_model.h"
 #include "core/prayer_repository.h"
 #include "model/date_helpers.h"
@@ -24,7 +25,8 @@ TEST(ViewModelOnTheBus, EveryAppliedStateAsksTheWidgetToReload) {
     QNetworkAccessManager network;
     VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
-    PrayerRepository repository{PrayerSource(network, "test-agent", QString()), catalog, store, clock};
+    PrayerRepository repository{scheduleChain(store, PrayerSource(network, "test-agent", QString())), catalog,
+                                store, clock};
     auto provider = std::make_unique<test::FakeLocationProvider>();
     test::FakeLocationProvider* fake = provider.get();
     LocationService location{std::move(provider), store};
