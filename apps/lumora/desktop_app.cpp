@@ -16,7 +16,7 @@
 #include "platform/system_events.h"
 #include "shell/dashboard_view.h"
 #include "shell/main_window.h"
-#include "shell/menu_bar_controller.h"
+#include "shell/tray_controller.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -74,7 +74,7 @@ public:
         m_window.setWindowTitle(QStringLiteral("lumora"));
         connect(m_window.dashboard(), &DashboardView::refreshRequested, &m_viewModel,
                 &AppViewModel::startRefresh);
-        connect(&m_menuBar, &MenuBarController::refreshRequested, &m_viewModel, &AppViewModel::startRefresh);
+        connect(&m_tray, &TrayController::refreshRequested, &m_viewModel, &AppViewModel::startRefresh);
         connect(&m_window, &MainWindow::closed, this, &DesktopApp::windowClosed);
         auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &m_window);
         connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
@@ -95,8 +95,8 @@ public:
             if (s == Qt::ApplicationActive && m_viewModel.hasStarted()) m_viewModel.handleAppResumed();
         });
         connect(&m_signals, &UnixSignals::terminationRequested, qApp, &QCoreApplication::quit);
-        connect(&m_menuBar, &MenuBarController::openAppRequested, this, &DesktopApp::showWindow);
-        connect(&m_menuBar, &MenuBarController::exitAppRequested, qApp, &QCoreApplication::quit);
+        connect(&m_tray, &TrayController::openAppRequested, this, &DesktopApp::showWindow);
+        connect(&m_tray, &TrayController::exitAppRequested, qApp, &QCoreApplication::quit);
     }
 
     bool listen() {
@@ -121,7 +121,7 @@ public:
         QMetaObject::invokeMethod(
             this,
             [this] {
-                m_menuBar.attach(m_viewModel);
+                m_tray.attach(m_viewModel);
                 m_viewModel.bootstrap();
             },
             Qt::QueuedConnection);
@@ -173,7 +173,7 @@ private:
     std::unique_ptr<SystemEvents> m_systemEvents;
     InstanceChannel m_channel;
     UnixSignals m_signals;
-    MenuBarController m_menuBar;
+    TrayController m_tray;
     MainWindow m_window;
 };
 

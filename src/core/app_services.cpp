@@ -12,19 +12,24 @@
 
 namespace lumora {
 
+namespace {
+// Names this program and platform, so a service operator can tell its requests apart.
+constexpr auto kUserAgent = "lumora/" LUMORA_VERSION " (Linux)";
+} // namespace
+
 AppServices::AppServices(AppConfig config, const Clock& clock)
     : m_config(std::move(config)), m_clock(clock), m_resources(m_config.resourceFolders),
       m_store(m_config.dataFolder, Settings(m_config.settingsPath), m_clock, m_resources),
       m_catalog(m_store, m_network, m_config.scheduleBaseUrl),
       m_repository(scheduleChain(m_store,
-                                 PrayerSource(m_network, QString::fromLatin1(PrayerSource::kDefaultUserAgent),
+                                 PrayerSource(m_network, QString::fromLatin1(kUserAgent),
                                               m_config.scheduleBaseUrl),
                                  m_config.hisabEnabled),
                    m_catalog, m_store, m_clock) {
     applyHijriSettings(m_config.hijri);
 }
 
-ScheduleChain scheduleChain(VeskStore& store, PrayerSource service, bool hisabEnabled) {
+ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEnabled) {
     ScheduleChain chain;
     chain.append(std::make_unique<SavedMonthSource>(store));
     chain.append(std::make_unique<ServiceMonthSource>(std::move(service)));

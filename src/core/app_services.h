@@ -3,7 +3,7 @@
 #include "core/app_config.h"
 #include "core/prayer_repository.h"
 #include "places/city_catalog.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 #include "platform/resource_locator.h"
 
 #include <QNetworkAccessManager>
@@ -24,7 +24,7 @@ void applyHijriSettings(const HijriSettings& settings);
 
 /// The schedule sources in the order they are asked: the month files in `store`, the service through
 /// `service`, then computed times unless `hisabEnabled` is false.
-ScheduleChain scheduleChain(VeskStore& store, PrayerSource service, bool hisabEnabled = true);
+ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEnabled = true);
 
 class AppServices {
 public:
@@ -38,7 +38,7 @@ public:
     const Clock& clock() const { return m_clock; }
     const ResourceLocator& resources() const { return m_resources; }
     QNetworkAccessManager& network() { return m_network; }
-    VeskStore& store() { return m_store; }
+    DataStore& store() { return m_store; }
     CityCatalog& catalog() { return m_catalog; }
     PrayerRepository& repository() { return m_repository; }
     /// Made on first use: the system's positioning source is only started when someone needs a fix.
@@ -55,7 +55,7 @@ private:
     const Clock& m_clock;
     ResourceLocator m_resources;
     QNetworkAccessManager m_network;
-    VeskStore m_store;
+    DataStore m_store;
     CityCatalog m_catalog;
     PrayerRepository m_repository;
     std::unique_ptr<LocationService> m_locationService;

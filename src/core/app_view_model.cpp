@@ -7,7 +7,7 @@
 #include "model/date_helpers.h"
 #include "model/prayer_display.h"
 #include "places/location_service.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 #include "snapshot/widget_reload.h"
 #include "snapshot/widget_snapshot.h"
 
@@ -251,7 +251,7 @@ void AppViewModel::publishWidgetSnapshot(const AppState& state) {
     if (m_publishedState == state) return;
     // A failed write keeps the old file and is tried again with the next state; the widget is asked to
     // reload either way.
-    if (WidgetSnapshotStore::write(m_locationService.store().baseURL(),
+    if (WidgetSnapshotStore::write(m_locationService.store().folder(),
                                    WidgetSnapshot::fromState(state, m_clock.now())))
         m_publishedState = state;
     else

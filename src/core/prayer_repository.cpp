@@ -7,7 +7,7 @@
 #include "places/city_catalog.h"
 #include "places/gazetteer.h"
 #include "places/location_service.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 
 namespace lumora {
 
@@ -22,7 +22,7 @@ bool farFromEveryPlace(const std::optional<GeoPoint>& location) {
 
 } // namespace
 
-PrayerRepository::PrayerRepository(ScheduleChain chain, CityCatalog& cityCatalog, VeskStore& store,
+PrayerRepository::PrayerRepository(ScheduleChain chain, CityCatalog& cityCatalog, DataStore& store,
                                    const Clock& clock)
     : m_chain(std::move(chain)), m_catalog(cityCatalog), m_store(store), m_clock(clock) {}
 

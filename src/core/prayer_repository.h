@@ -13,7 +13,7 @@
 namespace lumora {
 
 class CityCatalog;
-class VeskStore;
+class DataStore;
 
 /// Where the app gets schedules: picks the city, takes each month from its chain of schedule sources (month
 /// files, then the service), lets computed times stand in when the chain has them and no schedule can be had,
@@ -22,7 +22,7 @@ class PrayerRepository {
 public:
     /// `chain` as the composition root lists it (scheduleChain); `store` holds the catalogue and the last
     /// fix.
-    PrayerRepository(ScheduleChain chain, CityCatalog& cityCatalog, VeskStore& store, const Clock& clock);
+    PrayerRepository(ScheduleChain chain, CityCatalog& cityCatalog, DataStore& store, const Clock& clock);
 
     /// Disk only, synchronous: the state to show at start-up, or none; for `pinned` when given, else for
     /// the device's last fix.
@@ -72,7 +72,7 @@ private:
 
     ScheduleChain m_chain;
     CityCatalog& m_catalog;
-    VeskStore& m_store;
+    DataStore& m_store;
     const Clock& m_clock;
 };
 

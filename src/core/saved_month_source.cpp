@@ -1,7 +1,7 @@
 #include "saved_month_source.h"
 
 #include "model/date_helpers.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 
 namespace lumora {
 

@@ -4,13 +4,13 @@
 
 namespace lumora {
 
-class VeskStore;
+class DataStore;
 
 /// The month files: a fresh saved month answers at once, and a month a service found is kept here.
 class SavedMonthSource : public ScheduleSource {
 public:
     /// `store` must outlive the source.
-    explicit SavedMonthSource(VeskStore& store) : m_store(store) {}
+    explicit SavedMonthSource(DataStore& store) : m_store(store) {}
 
     Kind kind() const override { return Kind::saved; }
     QString name() const override { return QStringLiteral("the month files"); }
@@ -18,7 +18,7 @@ public:
     void keep(const PrayerMonthCache& month) override;
 
 private:
-    VeskStore& m_store;
+    DataStore& m_store;
 };
 
 } // namespace lumora

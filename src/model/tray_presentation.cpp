@@ -59,7 +59,7 @@ QString compactCountdownText(const PrayerDisplayState& display, Instant now, Ins
     return {};
 }
 
-QString menuBarTitle(const QString& prayerLabel, const QString& countdown,
+QString trayTitle(const QString& prayerLabel, const QString& countdown,
                      const std::optional<PrayerDisplayState>& display, Instant now) {
     if (display && display->phase(now) == PrayerDisplayPhase::entering)
         return QStringLiteral(" ") + prayerLabel + u' ' + enteringWord(display->prayer);
@@ -95,7 +95,7 @@ TrayPresentation presentTray(const AppState& state, Instant now, Instant blinkNo
         p.countdown = state.statusText;
     }
     p.menuTimeText = DateHelpers::displayTimeFormatter().format(p.menuTime);
-    p.title = menuBarTitle(p.prayerLabel, p.countdown, p.display, now);
+    p.title = trayTitle(p.prayerLabel, p.countdown, p.display, now);
     p.color = statusColor(p.display, now, blinkNow);
 
     QStringList lines{state.cityName};

@@ -21,7 +21,7 @@ QString compactMinutes(int minutes);
 /// The short countdown beside the tray icon: "-1j 15m", "ADZAN" ("MASUK" for sunrise and dhuha) or "+3m".
 QString compactCountdownText(const PrayerDisplayState& display, Instant now, Instant blinkNow);
 /// A blank, the prayer label, then " ADZAN" (" MASUK") in the entering phase or a blank and the countdown.
-QString menuBarTitle(const QString& prayerLabel, const QString& countdown,
+QString trayTitle(const QString& prayerLabel, const QString& countdown,
                      const std::optional<PrayerDisplayState>& display, Instant now);
 /// Entering blinks between red (even seconds of `blinkNow`) and clear (odd seconds).
 StatusColor statusColor(const std::optional<PrayerDisplayState>& display, Instant now, Instant blinkNow);

@@ -35,7 +35,7 @@ QStringList withoutDuplicates(QStringList list) {
 
 } // namespace
 
-CityCatalog::CityCatalog(VeskStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl)
+CityCatalog::CityCatalog(DataStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl)
     : m_store(store), m_network(network), m_scheduleBaseUrl(std::move(scheduleBaseUrl)),
       m_fallback(builtInCities()) {}
 

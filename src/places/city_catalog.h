@@ -1,6 +1,6 @@
 #pragma once
 
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 
 #include "model/city_entry.h"
 #include "model/result.h"
@@ -24,7 +24,7 @@ namespace lumora {
 class CityCatalog {
 public:
     /// `scheduleBaseUrl` is the schedule service's base URL; empty when none is configured.
-    CityCatalog(VeskStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl = {});
+    CityCatalog(DataStore& store, QNetworkAccessManager& network, QString scheduleBaseUrl = {});
     ~CityCatalog();
     CityCatalog(const CityCatalog&) = delete;
     CityCatalog& operator=(const CityCatalog&) = delete;
@@ -56,7 +56,7 @@ public:
     static double distanceMetres(GeoPoint a, GeoPoint b);
 
 private:
-    VeskStore& m_store;
+    DataStore& m_store;
     QNetworkAccessManager& m_network;
     const QString m_scheduleBaseUrl;
     const QList<CityEntry> m_fallback;

@@ -1,11 +1,11 @@
 #include "location_service.h"
 
 #include "places/places_log.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 
 namespace lumora {
 
-LocationService::LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent)
+LocationService::LocationService(std::unique_ptr<LocationProvider> manager, DataStore& store, QObject* parent)
     : QObject(parent), m_manager(std::move(manager)), m_store(store) {
     connect(m_manager.get(), &LocationProvider::authorizationChanged, this,
             &LocationService::locationManagerDidChangeAuthorization);
@@ -27,7 +27,7 @@ QVariant LocationService::currentLocationValue() const {
     return m_currentLocation ? QVariant::fromValue(*m_currentLocation) : QVariant();
 }
 
-std::optional<GeoPoint> LocationService::cachedFix(const VeskStore& store) {
+std::optional<GeoPoint> LocationService::cachedFix(const DataStore& store) {
     const auto cached = store.cachedLocation();
     if (!cached) return std::nullopt;
     // A fix from the future (clock moved back) has a negative age and is taken; an old one stays stored.

@@ -13,7 +13,7 @@
 
 namespace lumora {
 
-class VeskStore;
+class DataStore;
 
 /// Where the user is, closely enough to pick the nearest city: a pinned location, else the latest fix, the
 /// last fix of the past 24 hours, or central Jakarta. Only the device's fixes are stored as its last fix; a
@@ -32,16 +32,16 @@ public:
     /// A stored fix older than this is ignored.
     static constexpr double kCachedLocationMaxAge = 86400;
 
-    LocationService(std::unique_ptr<LocationProvider> manager, VeskStore& store, QObject* parent = nullptr);
+    LocationService(std::unique_ptr<LocationProvider> manager, DataStore& store, QObject* parent = nullptr);
     ~LocationService() override;
 
     /// Central Jakarta: used until a fix is known.
     static GeoPoint fallbackLocation() { return GeoPoint{*fallbackJakarta().lat, *fallbackJakarta().lon}; }
     /// The stored fix when it is at most kCachedLocationMaxAge old (one from the future counts as new).
-    static std::optional<GeoPoint> cachedFix(const VeskStore& store);
+    static std::optional<GeoPoint> cachedFix(const DataStore& store);
 
     /// The data folder's store the fixes are kept in.
-    VeskStore& store() const { return m_store; }
+    DataStore& store() const { return m_store; }
     std::optional<GeoPoint> currentLocation() const { return m_currentLocation; }
     LocationProvider::Authorization authorizationStatus() const { return m_authorizationStatus; }
     /// Callers send their requests (authorization, updates, one fix) to the manager directly.
@@ -72,7 +72,7 @@ private:
     std::optional<GeoPoint> m_currentLocation;
     LocationProvider::Authorization m_authorizationStatus = LocationProvider::notDetermined;
     std::unique_ptr<LocationProvider> m_manager;
-    VeskStore& m_store;
+    DataStore& m_store;
 };
 
 } // namespace lumora

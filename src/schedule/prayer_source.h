@@ -57,7 +57,6 @@ public:
     static constexpr std::chrono::milliseconds kRequestDeadline{60'000};
     static constexpr qint64 kMaxBodyBytes = 4 * 1024 * 1024;
     static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
-    static constexpr const char* kDefaultUserAgent = "Mozilla/5.0 (Macintosh) lumoraMac/1.0";
 
     /// `network` and the source itself must outlive every load they start; `baseUrl` is the service's base
     /// URL (empty: none configured); the time-out and the deadline are per request.
@@ -79,7 +78,7 @@ public:
     /// Reads one answer. Fails only when a JSON body is malformed; no usable rows is an empty month.
     static Result<PrayerMonthCache> parse(const QString& body, const QString& cityCode, const QString& month);
 
-    static Result<PrayerMonthCache> parseJSON(const QString& body, const QString& cityCode,
+    static Result<PrayerMonthCache> parseJson(const QString& body, const QString& cityCode,
                                               const QString& month);
     static Result<PrayerMonthCache> parseXML(const QString& body, const QString& cityCode,
                                              const QString& month);
@@ -87,7 +86,7 @@ public:
 
     /// Every record of a JSON document that passes the row test, at any depth, a record's own members
     /// included.
-    static QList<PrayerRow> extractJSONDays(const QJsonValue& value);
+    static QList<PrayerRow> extractJsonDays(const QJsonValue& value);
     /// Whether the keys, lower-cased, name a date and at least one prayer time.
     static bool looksLikePrayerRow(const QStringList& keys);
     static bool looksLikePrayerRow(const QJsonObject& object) { return looksLikePrayerRow(object.keys()); }

@@ -158,7 +158,7 @@ Result<PrayerMonthCache> PrayerSource::parse(const QString& body, const QString&
                                              const QString& month) {
     const QString trimmed = body.trimmed();
     const QChar first = trimmed.isEmpty() ? QChar() : trimmed.front();
-    if (first == u'{' || first == u'[') return parseJSON(body, cityCode, month);
+    if (first == u'{' || first == u'[') return parseJson(body, cityCode, month);
     if (first == u'<') {
         // Every real web page starts with a tag, and the XML reader flattens a table's cells into nothing
         // usable, so a page that gives no day as XML is read again as an HTML table.
@@ -168,7 +168,7 @@ Result<PrayerMonthCache> PrayerSource::parse(const QString& body, const QString&
     return Result<PrayerMonthCache>::ok(parseHTML(body, cityCode, month));
 }
 
-Result<PrayerMonthCache> PrayerSource::parseJSON(const QString& body, const QString& cityCode,
+Result<PrayerMonthCache> PrayerSource::parseJson(const QString& body, const QString& cityCode,
                                                  const QString& month) {
     const auto document = json::parse(body.toUtf8());
     if (!document) return Result<PrayerMonthCache>::fail(document.error());
@@ -185,12 +185,12 @@ Result<PrayerMonthCache> PrayerSource::parseJSON(const QString& body, const QStr
             rows.append(row);
         }
     } else {
-        rows = extractJSONDays(*document);
+        rows = extractJsonDays(*document);
     }
     return sortedMonth(toDays(rows, cityCode, month), cityCode, month);
 }
 
-QList<PrayerRow> PrayerSource::extractJSONDays(const QJsonValue& value) {
+QList<PrayerRow> PrayerSource::extractJsonDays(const QJsonValue& value) {
     QList<PrayerRow> rows;
     if (value.isObject()) {
         const QJsonObject object = value.toObject();
@@ -201,10 +201,10 @@ QList<PrayerRow> PrayerSource::extractJSONDays(const QJsonValue& value) {
             rows.append(row);
         }
         for (auto it = object.begin(); it != object.end(); ++it)
-            rows.append(extractJSONDays(it.value()));
+            rows.append(extractJsonDays(it.value()));
     } else if (value.isArray()) {
         for (const QJsonValue element : value.toArray())
-            rows.append(extractJSONDays(element));
+            rows.append(extractJsonDays(element));
     }
     return rows;
 }

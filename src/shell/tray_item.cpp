@@ -1,6 +1,6 @@
 #include "shell/tray_item.h"
 
-#include "shell/menu_bar_icon_factory.h"
+#include "shell/tray_icon_factory.h"
 #include "shell/status_notifier_item.h"
 #include "shell/tray_menu.h"
 
@@ -94,7 +94,7 @@ QString TrayItem::shownLabel() const {
 SniPixmapList TrayItem::pixmapsFor(TrayColor color) const {
     SniPixmapList pixmaps;
     for (int size : iconSizes())
-        pixmaps.append(toSniPixmap(MenuBarIconFactory::mosqueDome(size, trayBadgeColor(color))));
+        pixmaps.append(toSniPixmap(TrayIconFactory::mosqueDome(size, trayBadgeColor(color))));
     return pixmaps;
 }
 
@@ -118,7 +118,7 @@ void TrayItem::flush() {
     if (m_systemTray) {
         QIcon icon;
         for (int size : iconSizes())
-            icon.addPixmap(QPixmap::fromImage(MenuBarIconFactory::mosqueDome(size, trayBadgeColor(m_color))));
+            icon.addPixmap(QPixmap::fromImage(TrayIconFactory::mosqueDome(size, trayBadgeColor(m_color))));
         m_systemTray->setIcon(icon);
         m_systemTray->setToolTip(m_title.trimmed());
     }

@@ -6,6 +6,7 @@
 #include "platform/fixed_location_provider.h"
 #include "platform/resource_locator.h"
 
+#include "support/loopback_server.h"
 #include "support/printers.h"
 #include "support/temp_home.h"
 
@@ -13,6 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <qcoro/qcorotask.h>
 
 #include <gtest/gtest.h>
 
@@ -179,4 +183,20 @@ TEST(AppServices, LocationIsThePinnedOneElseTheRecentFixElseJakarta) {
     // A pinned location also picks the fixed provider, which delivers from the event loop.
     LocationService& service = pinned.locationService();
     EXPECT_NE(dynamic_cast<FixedLocationProvider*>(&service.manager()), nullptr);
+}
+
+TEST(AppServices, TheServiceIsAskedUnderThisProgramsOwnName) {
+    test::TempHome home;
+    test::LoopbackServer server;
+    ManualClock clock{Instant{800'000'000}};
+    AppConfig config = AppConfig::resolve(environment({}), home.path() + "/lumora.conf");
+    config.scheduleBaseUrl = server.baseUrl().toString();
+    AppServices services(config, clock);
+    QCoro::waitFor(services.repository().ensureMonth("kota-bandung", clock.now()));
+    ASSERT_FALSE(server.requests().isEmpty());
+    for (const auto& request : server.requests())
+        EXPECT_TRUE(QRegularExpression(R"(^lumora/\d+(\.\d+)+ \(Linux\)$)")
+                        .match(QString::fromLatin1(request.header("User-Agent")))
+                        .hasMatch())
+            << request.header("User-Agent").toStdString();
 }

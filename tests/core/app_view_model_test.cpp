@@ -7,7 +7,7 @@
 #include "model/date_helpers.h"
 #include "places/city_catalog.h"
 #include "places/location_service.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 #include "recording_backend.h"
 #include "schedule/schedule_bodies.h"
 #include "snapshot/widget_snapshot.h"
@@ -85,7 +85,7 @@ protected:
     std::atomic<std::chrono::milliseconds> replyDelay{0ms};
     ManualClock clock{at("2026-03-07", "12:00")};
     QNetworkAccessManager network;
-    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
+    DataStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
     PrayerRepository repository{
         scheduleChain(store, PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms)),

@@ -7,7 +7,7 @@
 #include "places/cached_month_envelope.h"
 #include "places/city_catalog.h"
 #include "places/location_service.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 #include "schedule/schedule_bodies.h"
 #include "support/loopback_server.h"
 #include "support/printers.h"
@@ -92,7 +92,7 @@ protected:
     bool serviceHasDays = true;
     ManualClock clock{*DateHelpers::makeDate("2026-03-07", "12:00")};
     QNetworkAccessManager network;
-    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
+    DataStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
     PrayerRepository repository{
         scheduleChain(store, PrayerSource(network, "test-agent", server.baseUrl().toString(), 2000ms)),

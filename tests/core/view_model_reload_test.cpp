@@ -4,7 +4,7 @@
 #include "model/date_helpers.h"
 #include "places/city_catalog.h"
 #include "places/location_service.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 #include "platform/dbus_test_support.h"
 #include "snapshot/widget_reload.h"
 #include "support/fake_location_provider.h"
@@ -23,7 +23,7 @@ TEST(ViewModelOnTheBus, EveryAppliedStateAsksTheWidgetToReload) {
     test::TempHome home;
     ManualClock clock{*DateHelpers::makeDate("2026-03-07", "12:00")};
     QNetworkAccessManager network;
-    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
+    DataStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     CityCatalog catalog{store, network};
     PrayerRepository repository{scheduleChain(store, PrayerSource(network, "test-agent", QString())), catalog,
                                 store, clock};

@@ -48,7 +48,7 @@ protected:
 
     QTemporaryDir dir;
     ManualClock clock{Instant{800'000'000}};
-    VeskStore store{dir.filePath("data"), Settings(dir.filePath("lumora.conf")), clock};
+    DataStore store{dir.filePath("data"), Settings(dir.filePath("lumora.conf")), clock};
     QNetworkAccessManager network;
     CityCatalog catalog{store, network};
 };
@@ -229,7 +229,7 @@ TEST_F(CatalogTest, NearestCity) {
     };
     for (const auto& c : cases) {
         QTemporaryDir caseDir;
-        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        DataStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
         if (!c.catalogue.isEmpty()) caseStore.saveCatalog(c.catalogue);
         CityCatalog caseCatalog(caseStore, network);
         EXPECT_EQ(QCoro::waitFor(caseCatalog.nearestCity(c.location)).code, c.code) << c.what;
@@ -261,7 +261,7 @@ TEST_F(CatalogTest, UnusableFilesFallBackWithoutWritingWhenNoServiceIsConfigured
     };
     for (const QByteArray& bytes : files) {
         QTemporaryDir caseDir;
-        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        DataStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
         storage::writeFileAtomically(caseStore.filePath("city-catalog.json"), bytes);
         EXPECT_EQ(caseStore.loadCatalog().value_or(QList<CityEntry>{}), QList<CityEntry>{})
             << bytes.constData();
@@ -324,7 +324,7 @@ protected:
 TEST_F(RemoteCatalogTest, MissingOrEmptyFileFetchesThePageMergesAndSavesIt) {
     for (const char* file : {static_cast<const char*>(nullptr), "[]"}) {
         QTemporaryDir caseDir;
-        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        DataStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
         if (file) storage::writeFileAtomically(caseStore.filePath("city-catalog.json"), file);
         CityCatalog caseCatalog(caseStore, network, server.baseUrl().toString());
         serve(200, kCityPage);
@@ -426,7 +426,7 @@ TEST_F(RemoteCatalogTest, FailedFetchOrNoServiceLeavesNoFile) {
     };
     for (const auto& url : urls) {
         QTemporaryDir caseDir;
-        VeskStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
+        DataStore caseStore(caseDir.path(), Settings(caseDir.filePath("lumora.conf")), clock);
         CityCatalog caseCatalog(caseStore, network, QString::fromUtf8(url.value_or(QByteArray())));
         EXPECT_FALSE(QCoro::waitFor(caseCatalog.fetchRemoteCatalog())) << url.value_or("(unset)").constData();
         EXPECT_EQ(QCoro::waitFor(caseCatalog.entries()), builtInCities());

@@ -1,6 +1,6 @@
 #include "places/location_service.h"
 
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 #include "platform/fixed_location_provider.h"
 
 #include "places_printers.h"
@@ -31,7 +31,7 @@ protected:
 
     QTemporaryDir dir;
     ManualClock clock{kNow};
-    VeskStore store{dir.filePath("data"), Settings(dir.filePath("lumora.conf")), clock};
+    DataStore store{dir.filePath("data"), Settings(dir.filePath("lumora.conf")), clock};
     FakeLocationProvider* fake = nullptr;
 };
 

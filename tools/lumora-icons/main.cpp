@@ -1,6 +1,6 @@
 // Build-time tool: renders the application icon in every size the desktop asks for from the tray icon's own
 // drawing, so the menu entry, the window and the tray never drift apart.
-#include "shell/menu_bar_icon_factory.h"
+#include "shell/tray_icon_factory.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -40,7 +40,7 @@ bool writeSvg(const QString& path) {
     svg.setDescription(QStringLiteral("Kubah masjid"));
     QPainter painter;
     if (!painter.begin(&svg)) return fail(QStringLiteral("cannot write ") + path);
-    lumora::MenuBarIconFactory::paintMosqueDome(painter, kSvgSize);
+    lumora::TrayIconFactory::paintMosqueDome(painter, kSvgSize);
     return painter.end() || fail(QStringLiteral("cannot finish ") + path);
 }
 
@@ -59,10 +59,10 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (const int size : kPixelSizes) {
         const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps/lumora.png").arg(out).arg(size);
-        ok = writePng(lumora::MenuBarIconFactory::mosqueDome(size), dir) && ok;
+        ok = writePng(lumora::TrayIconFactory::mosqueDome(size), dir) && ok;
     }
     ok = writeSvg(out + QStringLiteral("/hicolor/scalable/apps/lumora.svg")) && ok;
-    ok = writePng(lumora::MenuBarIconFactory::mosqueDome(kWindowIconSize),
+    ok = writePng(lumora::TrayIconFactory::mosqueDome(kWindowIconSize),
                   out + QStringLiteral("/vesk_sholat_v2.png")) &&
          ok;
     return ok ? 0 : 1;

@@ -1,4 +1,4 @@
-#include "shell/menu_bar_icon_factory.h"
+#include "shell/tray_icon_factory.h"
 #include "shell/tray_color.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +18,10 @@ bool near(const QColor& a, const QColor& b) {
            std::abs(a.blue() - b.blue()) <= 2 && std::abs(a.alpha() - b.alpha()) <= 2;
 }
 
-TEST(MenuBarIconFactory, DrawsCrimsonDomeAndMinaretsOnClearCornersAtOneAndTwoTimes) {
+TEST(TrayIconFactory, DrawsCrimsonDomeAndMinaretsOnClearCornersAtOneAndTwoTimes) {
     for (int scale : {1, 2}) {
         SCOPED_TRACE(scale);
-        const QImage icon = MenuBarIconFactory::mosqueDome(18 * scale);
+        const QImage icon = TrayIconFactory::mosqueDome(18 * scale);
         ASSERT_EQ(icon.size(), QSize(18 * scale, 18 * scale));
         const struct {
             const char* what;
@@ -52,7 +52,7 @@ TEST(MenuBarIconFactory, DrawsCrimsonDomeAndMinaretsOnClearCornersAtOneAndTwoTim
     }
 }
 
-TEST(MenuBarIconFactory, BadgeShowsTheTitleColourInTheLowerRightCorner) {
+TEST(TrayIconFactory, BadgeShowsTheTitleColourInTheLowerRightCorner) {
     const struct {
         TrayColor color;
         std::optional<QColor> badge;
@@ -67,12 +67,12 @@ TEST(MenuBarIconFactory, BadgeShowsTheTitleColourInTheLowerRightCorner) {
         SCOPED_TRACE(int(c.color));
         ASSERT_EQ(trayBadgeColor(c.color).has_value(), c.badge.has_value());
         for (int scale : {1, 2}) {
-            const QImage icon = MenuBarIconFactory::mosqueDome(18 * scale, trayBadgeColor(c.color));
+            const QImage icon = TrayIconFactory::mosqueDome(18 * scale, trayBadgeColor(c.color));
             const QColor corner = at(icon, 15.0, 3.0, scale);
             if (c.badge)
                 EXPECT_TRUE(near(corner, *c.badge)) << corner.name(QColor::HexArgb).toStdString();
             else
-                EXPECT_EQ(icon, MenuBarIconFactory::mosqueDome(18 * scale));
+                EXPECT_EQ(icon, TrayIconFactory::mosqueDome(18 * scale));
             EXPECT_TRUE(near(at(icon, 9.0, 9.0, scale), crimson)) << "the dome stays visible";
         }
     }

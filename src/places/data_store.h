@@ -27,14 +27,14 @@ struct CachedLocation {
 
 /// The application's data folder and what is kept in it. The app's one instance belongs to AppServices;
 /// tests build their own over a temporary folder.
-class VeskStore {
+class DataStore {
 public:
     /// `resources` may ship months that stand in for a corrupt month file.
-    VeskStore(QString baseURL, Settings settings, const Clock& clock, ResourceLocator resources = {});
+    DataStore(QString folder, Settings settings, const Clock& clock, ResourceLocator resources = {});
 
     /// The data folder (created at construction; a failure is ignored).
-    const QString& baseURL() const { return m_baseURL; }
-    QString filePath(const QString& name) const { return m_baseURL + u'/' + name; }
+    const QString& folder() const { return m_folder; }
+    QString filePath(const QString& name) const { return m_folder + u'/' + name; }
     Settings& settings() { return m_settings; }
     const Clock& clock() const { return m_clock; }
 
@@ -49,14 +49,14 @@ public:
 
     // Month files "month-<code>-<yyyy-MM>.json".
     /// None for a code that could name a file outside the data folder.
-    std::optional<QString> monthURL(const QString& cityCode, const QString& month) const;
+    std::optional<QString> monthPath(const QString& cityCode, const QString& month) const;
     std::optional<PrayerMonthCache> cachedMonth(const QString& cityCode, const QString& month);
     void saveMonth(const PrayerMonthCache& cache);
 
 private:
     std::optional<Instant> expirationDate(const QString& path) const;
 
-    QString m_baseURL;
+    QString m_folder;
     Settings m_settings;
     const Clock& m_clock;
     ResourceLocator m_resources;

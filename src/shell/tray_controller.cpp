@@ -1,4 +1,4 @@
-#include "menu_bar_controller.h"
+#include "tray_controller.h"
 
 #include "core/app_view_model.h"
 #include "model/tray_presentation.h"
@@ -7,19 +7,19 @@
 
 namespace lumora {
 
-MenuBarController::MenuBarController(QDBusConnection bus, QObject* parent)
+TrayController::TrayController(QDBusConnection bus, QObject* parent)
     : QObject(parent), m_bus(std::move(bus)) {}
 
-MenuBarController::~MenuBarController() = default;
+TrayController::~TrayController() = default;
 
-void MenuBarController::attach(AppViewModel& viewModel) {
+void TrayController::attach(AppViewModel& viewModel) {
     m_viewModel = &viewModel;
     if (!m_statusItem) {
         m_statusItem = std::make_unique<TrayItem>(m_bus);
-        connect(m_statusItem.get(), &TrayItem::openRequested, this, &MenuBarController::openAppRequested);
-        connect(m_statusItem.get(), &TrayItem::exitRequested, this, &MenuBarController::exitAppRequested);
+        connect(m_statusItem.get(), &TrayItem::openRequested, this, &TrayController::openAppRequested);
+        connect(m_statusItem.get(), &TrayItem::exitRequested, this, &TrayController::exitAppRequested);
         // The same refresh the window's button runs, for a user who only ever sees the panel.
-        connect(m_statusItem.get(), &TrayItem::refreshRequested, this, &MenuBarController::refreshRequested);
+        connect(m_statusItem.get(), &TrayItem::refreshRequested, this, &TrayController::refreshRequested);
         TrayMenu* menu = m_statusItem->menu();
         m_autostartEntry = menu->addCheckItem(
             QStringLiteral("Mulai saat login"), m_autostart.isEnabled(),
@@ -38,17 +38,17 @@ void MenuBarController::attach(AppViewModel& viewModel) {
     m_subscriptions.clear();
     for (auto changed : {&AppViewModel::stateChanged, &AppViewModel::countdownNowChanged,
                          &AppViewModel::blinkNowChanged, &AppViewModel::locationStatusChanged})
-        m_subscriptions << connect(&viewModel, changed, this, &MenuBarController::render);
+        m_subscriptions << connect(&viewModel, changed, this, &TrayController::render);
     render();
 }
 
-void MenuBarController::render() {
+void TrayController::render() {
     if (m_viewModel)
         update(m_viewModel->state(), m_viewModel->countdownNow(), m_viewModel->blinkNow(),
                m_viewModel->locationStatus());
 }
 
-void MenuBarController::update(const AppState& state, Instant now, Instant blinkNow,
+void TrayController::update(const AppState& state, Instant now, Instant blinkNow,
                                const QString& locationStatus) {
     if (!m_statusItem) return;
     const TrayPresentation p = presentTray(state, now, blinkNow, locationStatus);

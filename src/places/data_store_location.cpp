@@ -1,4 +1,4 @@
-#include "vesk_store.h"
+#include "data_store.h"
 
 #include "places/places_log.h"
 
@@ -31,7 +31,7 @@ Result<CachedLocation> CachedLocation::fromJson(const QJsonValue& v) {
     return R::ok(CachedLocation{*latitude, *longitude, Instant{*savedAt}});
 }
 
-std::optional<CachedLocation> VeskStore::cachedLocation() const {
+std::optional<CachedLocation> DataStore::cachedLocation() const {
     const auto bytes = m_settings.data(kCachedLocationKey);
     if (!bytes) return std::nullopt;
     const auto parsed = json::parse(*bytes);
@@ -39,7 +39,7 @@ std::optional<CachedLocation> VeskStore::cachedLocation() const {
     return CachedLocation::fromJson(*parsed).toOptional();
 }
 
-void VeskStore::saveLocation(const CachedLocation& location) {
+void DataStore::saveLocation(const CachedLocation& location) {
     // JSON has no form for NaN or infinity (Qt would write null, which no later read accepts): store nothing.
     if (!std::isfinite(location.latitude) || !std::isfinite(location.longitude) ||
         !std::isfinite(location.savedAt.seconds)) {

@@ -1,11 +1,11 @@
-#include "shell/menu_bar_icon_factory.h"
+#include "shell/tray_icon_factory.h"
 
 #include "model/style_table.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
-namespace lumora::MenuBarIconFactory {
+namespace lumora::TrayIconFactory {
 
 namespace {
 
@@ -83,4 +83,4 @@ QImage mosqueDome(int pixelSize, std::optional<QColor> badge) {
     return image;
 }
 
-} // namespace lumora::MenuBarIconFactory
+} // namespace lumora::TrayIconFactory

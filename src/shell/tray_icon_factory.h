@@ -7,7 +7,7 @@
 
 class QPainter;
 
-namespace lumora::MenuBarIconFactory {
+namespace lumora::TrayIconFactory {
 
 /// Draws the crimson mosque into the square (0, 0, `size`, `size`) of `painter` (raster or vector).
 void paintMosqueDome(QPainter& painter, qreal size);
@@ -18,4 +18,4 @@ QImage mosqueDome(int pixelSize);
 /// The icon with a small round badge of `badge` in its lower right corner; the plain icon without one.
 QImage mosqueDome(int pixelSize, std::optional<QColor> badge);
 
-} // namespace lumora::MenuBarIconFactory
+} // namespace lumora::TrayIconFactory

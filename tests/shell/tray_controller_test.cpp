@@ -1,4 +1,4 @@
-#include "shell/menu_bar_controller.h"
+#include "shell/tray_controller.h"
 
 #include "core/app_config.h"
 #include "core/app_services.h"
@@ -20,7 +20,7 @@ using namespace lumora;
 namespace {
 
 /// The controller over a real view model on computed Jakarta times, with no bus: the item stays local.
-class MenuBar : public ::testing::Test {
+class TrayControl : public ::testing::Test {
 protected:
     static AppConfig config(const test::TempHome& home) {
         AppConfig c;
@@ -36,12 +36,12 @@ protected:
     AppServices services{config(home), clock};
     AppViewModel vm{services.locationService(), services.repository(), nullptr, clock,
                     QDBusConnection("none")};
-    MenuBarController controller{QDBusConnection("none")};
+    TrayController controller{QDBusConnection("none")};
 };
 
 } // namespace
 
-TEST_F(MenuBar, OneItemAcrossAttachesAndTheLocationStatusInItsTooltip) {
+TEST_F(TrayControl, OneItemAcrossAttachesAndTheLocationStatusInItsTooltip) {
     EXPECT_EQ(controller.statusItem(), nullptr) << "no item before the first attach";
     controller.attach(vm);
     TrayItem* item = controller.statusItem();
@@ -53,7 +53,7 @@ TEST_F(MenuBar, OneItemAcrossAttachesAndTheLocationStatusInItsTooltip) {
     EXPECT_FALSE(vm.locationStatus().isEmpty());
 }
 
-TEST_F(MenuBar, TheItemShowsThePresentersTitleAndFollowsTheClock) {
+TEST_F(TrayControl, TheItemShowsThePresentersTitleAndFollowsTheClock) {
     controller.attach(vm);
     // The view model computed today's Jakarta times at construction; ashar is the next prayer at 15:00.
     const auto expected = [&] { return presentTray(vm.state(), vm.countdownNow(), vm.blinkNow()).title; };
@@ -65,11 +65,11 @@ TEST_F(MenuBar, TheItemShowsThePresentersTitleAndFollowsTheClock) {
 }
 
 // Each entry runs what it names: the window, the window button's refresh, or the end of the app.
-TEST_F(MenuBar, TheMenuOpensRefreshesAndExits) {
+TEST_F(TrayControl, TheMenuOpensRefreshesAndExits) {
     int refreshes = 0, opens = 0, exits = 0;
-    QObject::connect(&controller, &MenuBarController::openAppRequested, [&] { ++opens; });
-    QObject::connect(&controller, &MenuBarController::exitAppRequested, [&] { ++exits; });
-    QObject::connect(&controller, &MenuBarController::refreshRequested, [&] { ++refreshes; });
+    QObject::connect(&controller, &TrayController::openAppRequested, [&] { ++opens; });
+    QObject::connect(&controller, &TrayController::exitAppRequested, [&] { ++exits; });
+    QObject::connect(&controller, &TrayController::refreshRequested, [&] { ++refreshes; });
     controller.attach(vm);
     TrayMenu* menu = controller.statusItem()->menu();
     QStringList labels;
@@ -96,7 +96,7 @@ TEST_F(MenuBar, TheMenuOpensRefreshesAndExits) {
     }
 }
 
-TEST_F(MenuBar, StartAtLoginIsACheckItemBeforeExitThatFollowsTheEntryFile) {
+TEST_F(TrayControl, StartAtLoginIsACheckItemBeforeExitThatFollowsTheEntryFile) {
     controller.attach(vm);
     TrayMenu* menu = controller.statusItem()->menu();
 

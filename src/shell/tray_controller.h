@@ -21,12 +21,12 @@ class TrayItem;
 
 /// The app's tray item, kept in step with the view model: the title beside the icon, its colour, the
 /// tooltip and the menu. It only renders what the view model publishes; the view model keeps the clock.
-class MenuBarController : public QObject {
+class TrayController : public QObject {
     Q_OBJECT
 public:
-    explicit MenuBarController(QDBusConnection bus = QDBusConnection::sessionBus(),
+    explicit TrayController(QDBusConnection bus = QDBusConnection::sessionBus(),
                                QObject* parent = nullptr);
-    ~MenuBarController() override;
+    ~TrayController() override;
 
     /// Binds to `viewModel` (held weakly): renders at once and on every change. The tray item is made on the
     /// first attach and kept.

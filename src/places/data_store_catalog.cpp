@@ -1,4 +1,4 @@
-#include "vesk_store.h"
+#include "data_store.h"
 
 #include "places/places_log.h"
 
@@ -11,7 +11,7 @@ namespace {
 const QString kCatalogFile = QStringLiteral("city-catalog.json");
 }
 
-std::optional<QList<CityEntry>> VeskStore::loadCatalog() const {
+std::optional<QList<CityEntry>> DataStore::loadCatalog() const {
     const auto bytes = storage::readFile(filePath(kCatalogFile));
     if (!bytes) return std::nullopt;
     const auto parsed = json::parse(*bytes);
@@ -26,7 +26,7 @@ std::optional<QList<CityEntry>> VeskStore::loadCatalog() const {
     return entries;
 }
 
-void VeskStore::saveCatalog(const QList<CityEntry>& entries) {
+void DataStore::saveCatalog(const QList<CityEntry>& entries) {
     QJsonArray array;
     for (const CityEntry& entry : entries)
         array.append(entry.toJson());

@@ -1,5 +1,5 @@
 #include "places/cached_month_envelope.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 
 #include "model/date_helpers.h"
 #include "support/printers.h"
@@ -35,7 +35,7 @@ class MonthFiles : public ::testing::Test {
 protected:
     test::TempHome home;
     ManualClock clock{*DateHelpers::makeDate("2026-03-07", "12:00")};
-    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
+    DataStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
     const QString path = home.dataFolder() + "/month-jkt-2026-03.json";
 
     void writeRaw(const QByteArray& bytes) {
@@ -104,7 +104,7 @@ TEST_F(MonthFiles, OlderBareFormIsJudgedByModificationTime) {
 
 TEST_F(MonthFiles, CorruptFileIsDeletedAndAShippedMonthTakesItsPlace) {
     QTemporaryDir resources;
-    VeskStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock,
+    DataStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock,
                     ResourceLocator({resources.path()})};
 
     writeRaw("{\"savedAt\": 1, \"cache\": {\"cityCode\": 7}}");
@@ -131,12 +131,12 @@ TEST_F(MonthFiles, CorruptFileIsDeletedAndAShippedMonthTakesItsPlace) {
 TEST_F(MonthFiles, UnsafeCodesNeverNameAFile) {
     for (const char* code : {"../evil", "a/b", "..", ".", "", "jkt&x=1", "kota bogor"}) {
         SCOPED_TRACE(code);
-        EXPECT_EQ(store.monthURL(code, "2026-03"), std::nullopt);
+        EXPECT_EQ(store.monthPath(code, "2026-03"), std::nullopt);
         store.saveMonth(month(code, "2026-03", "04:38"));
         EXPECT_EQ(store.cachedMonth(code, "2026-03"), std::nullopt);
     }
     EXPECT_EQ(QDir(home.dataFolder()).entryList(QDir::Files), QStringList());
     EXPECT_EQ(QDir(home.path() + "/.local/share").entryList(QDir::Files), QStringList());
-    EXPECT_EQ(store.monthURL("kab-bogor_2.x", "2026-03"),
+    EXPECT_EQ(store.monthPath("kab-bogor_2.x", "2026-03"),
               home.dataFolder() + "/month-kab-bogor_2.x-2026-03.json");
 }

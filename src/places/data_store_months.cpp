@@ -1,7 +1,7 @@
 // Month files: one city's month per file, fresh for seven days.
 #include "places/cached_month_envelope.h"
 #include "places/places_log.h"
-#include "places/vesk_store.h"
+#include "places/data_store.h"
 
 #include "model/city_code.h"
 #include "platform/resource_locator.h"
@@ -25,14 +25,14 @@ Result<CachedMonthEnvelope> CachedMonthEnvelope::fromJson(const QJsonValue& v) {
     return R::ok(CachedMonthEnvelope{Instant{*savedAt}, *cache});
 }
 
-std::optional<QString> VeskStore::monthURL(const QString& cityCode, const QString& month) const {
+std::optional<QString> DataStore::monthPath(const QString& cityCode, const QString& month) const {
     // Codes come from a remote page; one holding a path separator or ".." must never name a file elsewhere.
     if (!isSafeCityCode(cityCode) || !isSafeCityCode(month)) return std::nullopt;
     return filePath(QStringLiteral("month-%1-%2.json").arg(cityCode, month));
 }
 
-std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, const QString& month) {
-    const auto path = monthURL(cityCode, month);
+std::optional<PrayerMonthCache> DataStore::cachedMonth(const QString& cityCode, const QString& month) {
+    const auto path = monthPath(cityCode, month);
     if (!path) return std::nullopt;
     const auto bytes = storage::readFile(*path);
     if (!bytes) return std::nullopt;
@@ -75,8 +75,8 @@ std::optional<PrayerMonthCache> VeskStore::cachedMonth(const QString& cityCode, 
     return *shipped;
 }
 
-void VeskStore::saveMonth(const PrayerMonthCache& cache) {
-    const auto path = monthURL(cache.cityCode, cache.month);
+void DataStore::saveMonth(const PrayerMonthCache& cache) {
+    const auto path = monthPath(cache.cityCode, cache.month);
     if (!path) return;
     if (storage::writeFileAtomically(*path,
                                      json::compact(CachedMonthEnvelope{m_clock.now(), cache}.toJson())))
