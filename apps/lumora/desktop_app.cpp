@@ -79,7 +79,8 @@ public:
         auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &m_window);
         connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);
         for (auto changed : {&AppViewModel::stateChanged, &AppViewModel::countdownNowChanged,
-                             &AppViewModel::blinkNowChanged, &AppViewModel::isLoadingChanged})
+                             &AppViewModel::blinkNowChanged, &AppViewModel::isLoadingChanged,
+                             &AppViewModel::locationStatusChanged})
             connect(&m_viewModel, changed, this, &DesktopApp::renderDashboard);
 
         connect(&m_channel, &InstanceChannel::activateRequested, this, [this] {
@@ -155,7 +156,8 @@ private:
         // A hidden window is brought up to date when it is shown again, not every second in the background.
         if (!m_window.isVisible()) return;
         m_window.dashboard()->setModel(dashboardModel(m_viewModel.state(), m_viewModel.countdownNow(),
-                                                      m_viewModel.blinkNow(), m_viewModel.isLoading()));
+                                                      m_viewModel.blinkNow(), m_viewModel.isLoading(),
+                                                      m_viewModel.locationStatus()));
     }
 
     void showWindow() {

@@ -74,6 +74,7 @@ QString dashboardText(const DashboardModel& m) {
     // A countdown hidden by the blink is shown in brackets, as the widget's timeline does.
     out += (m.countdownOpacity > 0 ? m.countdownLine : u'(' + m.countdownLine + u')') + u'\n';
     if (m.loading) out += QStringLiteral("Memuat...\n");
+    if (!m.statusLine.isEmpty()) out += m.statusLine + u'\n';
     out += u'\n' + m.scheduleTitle + u'\n';
     for (const DashboardRow& row : m.rows)
         out += (row.highlight ? QStringLiteral("> ") : QStringLiteral("  ")) + row.label.leftJustified(16) +

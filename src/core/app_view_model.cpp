@@ -42,11 +42,14 @@ AppViewModel::AppViewModel(LocationService& locationService, PrayerRepository& r
     : QObject(parent), m_locationService(locationService), m_repository(repository),
       m_notifications(notifications), m_clock(clock), m_widgetBus(std::move(widgetBus)),
       m_state(AppState::placeholder()), m_countdownNow(clock.now()), m_blinkNow(m_countdownNow) {
-    // Both deliver the current value at once. Each location starts its own refresh, which holds the view
-    // model only weakly across its wait.
-    m_locationService.observeCurrentLocation(this, [this](GeoPoint location) { refresh(location); });
-    m_locationService.observeAuthorizationStatus(
-        this, [this](LocationProvider::Authorization status) { setLocationStatus(status); });
+    // Each location starts its own refresh, which holds the view model only weakly across its wait; what is
+    // known already is taken now, as a change would be.
+    connect(&m_locationService, &LocationService::currentLocationChanged, this,
+            [this](GeoPoint location) { refresh(location); });
+    connect(&m_locationService, &LocationService::authorizationStatusChanged, this,
+            &AppViewModel::setLocationStatus);
+    if (const auto location = m_locationService.currentLocation()) refresh(*location);
+    setLocationStatus(m_locationService.authorizationStatus());
 
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &AppViewModel::handleMinuteTick);

@@ -54,10 +54,12 @@ QJsonObject DashboardModel::toJson() const {
                   {QStringLiteral("scheduleTitle"), scheduleTitle},
                   {QStringLiteral("rows"), rowArray}};
     if (!emptyText.isEmpty()) o.insert(QStringLiteral("emptyText"), emptyText);
+    if (!statusLine.isEmpty()) o.insert(QStringLiteral("statusLine"), statusLine);
     return o;
 }
 
-DashboardModel dashboardModel(const AppState& state, Instant now, Instant blinkNow, bool isLoading) {
+DashboardModel dashboardModel(const AppState& state, Instant now, Instant blinkNow, bool isLoading,
+                              const QString& locationStatus) {
     DashboardModel m;
     const std::optional<PrayerDisplayState> display = prayerDisplay(now, state.todayDay, state.tomorrowDay);
     if (display) m.phase = display->phase(now);
@@ -98,6 +100,11 @@ DashboardModel dashboardModel(const AppState& state, Instant now, Instant blinkN
     m.countdownGlow = entering;
 
     m.loading = isLoading;
+    QStringList status;
+    // Without a countdown the status is the countdown line already; said twice it reads as a fault.
+    if (display && !state.statusText.isEmpty()) status << state.statusText;
+    if (!locationStatus.isEmpty()) status << locationStatus;
+    m.statusLine = status.join(QStringLiteral(" · "));
     m.scheduleTitle = state.scheduleLabel;
 
     const std::optional<PrayerDay>& listed =

@@ -46,6 +46,9 @@ struct DashboardModel {
     QList<DashboardRow> rows;
     /// "Jadwal belum tersedia." when no day is listed, else empty.
     QString emptyText;
+    /// Where the times come from and why, at the card's foot ("Jadwal hisab: Jakarta · Lokasi ditolak"):
+    /// the state's own status while the countdown line shows the countdown, then the location's status.
+    QString statusLine;
     /// The phase at `now`, none without a display state; the view animates when it changes.
     std::optional<PrayerDisplayPhase> phase;
 
@@ -58,8 +61,10 @@ struct DashboardModel {
 /// The long date, " / " and the Hijri date; the separator stays when the Hijri date is empty.
 QString dashboardDateLine(const QString& longDate, const QString& hijriDay);
 
-/// The dashboard for `state` at `countdownNow`, blinking with `blinkNow`.
-DashboardModel dashboardModel(const AppState& state, Instant countdownNow, Instant blinkNow, bool isLoading);
+/// The dashboard for `state` at `countdownNow`, blinking with `blinkNow`; `locationStatus` as the view
+/// model publishes it ("Lokasi ditolak"), empty when there is nothing to say.
+DashboardModel dashboardModel(const AppState& state, Instant countdownNow, Instant blinkNow, bool isLoading,
+                              const QString& locationStatus = {});
 
 namespace DashboardTexts {
 inline const QString kNoSchedule = QStringLiteral("Jadwal belum tersedia.");

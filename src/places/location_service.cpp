@@ -62,17 +62,4 @@ void LocationService::didUpdateLocations(const QList<GeoPoint>& locations) {
     m_store.saveLocation(CachedLocation{last.latitude, last.longitude, m_store.clock().now()});
 }
 
-QMetaObject::Connection LocationService::observeCurrentLocation(QObject* context,
-                                                                std::function<void(GeoPoint)> observer) {
-    if (m_currentLocation) observer(*m_currentLocation);
-    return connect(this, &LocationService::currentLocationChanged, context, std::move(observer));
-}
-
-QMetaObject::Connection
-LocationService::observeAuthorizationStatus(QObject* context,
-                                            std::function<void(LocationProvider::Authorization)> observer) {
-    observer(m_authorizationStatus);
-    return connect(this, &LocationService::authorizationStatusChanged, context, std::move(observer));
-}
-
 } // namespace lumora

@@ -47,14 +47,6 @@ public:
     /// Callers send their requests (authorization, updates, one fix) to the manager directly.
     LocationProvider& manager() { return *m_manager; }
 
-    /// Calls `observer` with the current location at once and after every change, for as long as `context`
-    /// lives; the returned connection stops it earlier.
-    QMetaObject::Connection observeCurrentLocation(QObject* context, std::function<void(GeoPoint)> observer);
-    /// The same for the authorization status.
-    QMetaObject::Connection
-    observeAuthorizationStatus(QObject* context,
-                               std::function<void(LocationProvider::Authorization)> observer);
-
     // What the location manager's signals call.
     void locationManagerDidChangeAuthorization(LocationProvider::Authorization status);
     void didUpdateLocations(const QList<GeoPoint>& locations);

@@ -15,7 +15,7 @@ namespace lumora {
 class LocationProvider : public QObject {
     Q_OBJECT
 public:
-    /// The authorization values the app works with (their numbers are those the design gives).
+    /// What the desktop allows the app to know of the device's location.
     enum Authorization : int {
         notDetermined = 0,
         restricted = 1,

@@ -373,6 +373,11 @@ void paintHeroCard(const FrameContext& c, GlowCache& glowCache) {
     paintClock(c);
     paintCountdown(c, glowCache);
     if (m.loading) paintLoadingBar(c);
+    // At the card's foot, clear of the loading bar: a note, not a headline.
+    if (!m.statusLine.isEmpty()) {
+        const double top = in.bottom() - QFontMetricsF(c.ft.status).height();
+        drawLine(p, c.ft.status, m.statusLine, QPointF(in.left(), top), in.width(), 0.8, dateGrey());
+    }
 }
 
 // The schedule card: its title, then one band a prayer (more than the card holds are cut), or the empty

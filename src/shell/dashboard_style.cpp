@@ -98,6 +98,7 @@ const DashboardFonts& dashboardFonts() {
         .rowTime = mono(18, QFont::Normal),
         .rowTimeBold = mono(18, QFont::Bold),
         .empty = sans(15, QFont::Normal),
+        .status = sans(12, QFont::Medium),
     };
     return f;
 }

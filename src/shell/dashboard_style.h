@@ -45,6 +45,7 @@ struct DashboardFonts {
     QFont rowTime;
     QFont rowTimeBold;
     QFont empty;
+    QFont status;
 };
 const DashboardFonts& dashboardFonts();
 /// Whether `font` is the rounded face, whose Bold is thickened to stand in for the missing Black.

@@ -158,7 +158,8 @@ TEST_F(StatusCli, DashboardJsonHoldsTheWindowsModel) {
                            "hours",          "minutes",       "colonVisible",
                            "timeUrgent",     "countdownLine", "countdownOpacity",
                            "countdownScale", "countdownGlow", "accent",
-                           "loading",        "scheduleTitle", "rows"};
+                           "loading",        "scheduleTitle", "rows",
+                           "statusLine"};
     QStringList actual = o.keys(), expected = keys;
     actual.sort();
     expected.sort();

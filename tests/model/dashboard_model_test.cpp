@@ -182,6 +182,7 @@ TEST(DashboardModel, JsonForm) {
         const Instant now = at(kDay, "15:20");
         const QJsonObject o = dashboardModel(loadedState(now), now, now, false).toJson();
         QStringList keys = always;
+        keys << "statusLine";
         keys.sort();
         EXPECT_EQ(o.keys(), keys);
         EXPECT_EQ(o["accent"].toString(), "nightBlue");
@@ -199,5 +200,35 @@ TEST(DashboardModel, JsonForm) {
         EXPECT_TRUE(o["rows"].toArray().isEmpty());
         EXPECT_TRUE(o["loading"].toBool());
         EXPECT_EQ(o["hours"].toString(), "--");
+    }
+}
+
+// The foot line says where the times come from while the countdown holds the countdown line, and why the
+// location is what it is; nothing is said twice.
+TEST(DashboardModel, StatusLineNamesTheSourceAndTheLocationOnce) {
+    const Instant now = at(kDay, "14:00");
+    AppState computed = loadedState(now);
+    computed.statusText = "Jadwal hisab: Jakarta";
+    AppState failed = AppState::placeholder();
+    failed.statusText = "Gagal memuat jadwal untuk Jakarta";
+    struct Case {
+        const char* what;
+        AppState state;
+        const char* locationStatus;
+        const char* statusLine;
+        const char* countdownLine;
+    } cases[] = {
+        {"computed times", computed, "", "Jadwal hisab: Jakarta", "-1 jam 12 menit"},
+        {"computed, location denied", computed, "Lokasi ditolak", "Jadwal hisab: Jakarta · Lokasi ditolak",
+         "-1 jam 12 menit"},
+        {"no times: the status is the countdown line already", failed, "Lokasi ditolak", "Lokasi ditolak",
+         "Gagal memuat jadwal untuk Jakarta"},
+        {"no times, nothing about the location", failed, "", "", "Gagal memuat jadwal untuk Jakarta"},
+    };
+    for (const Case& c : cases) {
+        const DashboardModel m = dashboardModel(c.state, now, now, false, c.locationStatus);
+        EXPECT_EQ(m.statusLine, c.statusLine) << c.what;
+        EXPECT_EQ(m.countdownLine, c.countdownLine) << c.what;
+        EXPECT_EQ(m.toJson().contains("statusLine"), !QString(c.statusLine).isEmpty()) << c.what;
     }
 }

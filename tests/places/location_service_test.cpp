@@ -124,15 +124,17 @@ TEST_F(LocationServiceTest, AuthorizationChangesPublishAndRequestOnlyWhenAuthori
     EXPECT_EQ(fake->locationRequests, 1);
 }
 
-TEST_F(LocationServiceTest, ObserversReadTheCurrentValueFirst) {
+TEST_F(LocationServiceTest, TheCurrentValuesAreReadableAtOnceAndChangesAreSignalled) {
     store.saveLocation(CachedLocation{kBandung.latitude, kBandung.longitude, kNow - 60});
     auto service = makeService(LocationProvider::denied);
-    QObject context;
     QList<GeoPoint> seen;
     QList<int> statuses;
-    service->observeCurrentLocation(&context, [&](GeoPoint p) { seen.append(p); });
-    service->observeAuthorizationStatus(&context, [&](int s) { statuses.append(s); });
-    EXPECT_EQ(seen, QList<GeoPoint>{kBandung});
+    ASSERT_EQ(service->currentLocation(), kBandung);
+    seen.append(*service->currentLocation());
+    statuses.append(service->authorizationStatus());
+    QObject::connect(service.get(), &LocationService::currentLocationChanged, [&](GeoPoint p) { seen.append(p); });
+    QObject::connect(service.get(), &LocationService::authorizationStatusChanged,
+                     [&](int s) { statuses.append(s); });
     EXPECT_EQ(statuses, QList<int>{2});
 
     fake->deliver({GeoPoint{1, 2}});
