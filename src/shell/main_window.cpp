@@ -6,20 +6,16 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <cmath>
+#include "platform/linux/x11_window_hints.h"
 
-#if LUMORA_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-#include <xcb/xcb_icccm.h>
-#endif
+#include <cmath>
 
 namespace lumora {
 
 namespace {
 
 constexpr int kResizeEndMs = 300; // stands in for "the live resize ended"
-[[maybe_unused]] constexpr double kAspectSlack = 0.002;
+constexpr double kAspectSlack = 0.002;
 
 QSize ceilSize(QSizeF s) {
     return QSize(int(std::ceil(s.width() - 1e-9)), int(std::ceil(s.height() - 1e-9)));
@@ -136,27 +132,10 @@ void MainWindow::saveFrame() {
 }
 
 void MainWindow::applyWindowManagerHints() {
-#if LUMORA_HAVE_XCB
-    if (QGuiApplication::platformName() != QStringLiteral("xcb") || !windowHandle()) return;
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection()) return;
-    xcb_connection_t* c = x11->connection();
-    const auto window = static_cast<xcb_window_t>(winId());
-    // Keep what Qt wrote (position, minimum, gravity) and add the aspect ratio.
-    xcb_size_hints_t hints{};
-    const xcb_get_property_cookie_t cookie = xcb_icccm_get_wm_normal_hints(c, window);
-    if (!xcb_icccm_get_wm_normal_hints_reply(c, cookie, &hints, nullptr)) hints = xcb_size_hints_t{};
-    const QSize minimum = minimumSize();
-    xcb_icccm_size_hints_set_min_size(&hints, minimum.width(), minimum.height());
+    if (!windowHandle()) return;
     // Whole pixels rarely meet a stored ratio such as 831:568 exactly: a slack of 0.2 % either way lets the
-    // design size itself (731 x 500) through, instead of the window manager trimming it by a pixel.
-    const double w = m_aspect.width() * 1000, h = m_aspect.height() * 1000;
-    const auto den = int32_t(std::lround(h));
-    xcb_icccm_size_hints_set_aspect(&hints, int32_t(std::lround(w * (1 - kAspectSlack))), den,
-                                    int32_t(std::lround(w * (1 + kAspectSlack))), den);
-    xcb_icccm_set_wm_normal_hints(c, window, &hints);
-    xcb_flush(c);
-#endif
+    // canvas size itself (731 x 500) through, instead of the window manager trimming it by a pixel.
+    X11WindowHints::setSizeHints(windowHandle(), minimumSize(), m_aspect, kAspectSlack);
 }
 
 } // namespace lumora

@@ -3,7 +3,7 @@
 #include "base/settings.h"
 
 #include "widget_placement.h"
-#include "x11_desktop_hints.h"
+#include "platform/linux/x11_window_hints.h"
 
 #include "snapshot/widget_reload.h"
 
@@ -106,7 +106,7 @@ void WidgetHostWindow::setFamily(WidgetFamily family) {
 
 void WidgetHostWindow::showOnDesktop() {
     winId();
-    X11DesktopHints::apply(windowHandle(), false);
+    X11WindowHints::apply(windowHandle(), false);
     show();
 }
 
@@ -158,14 +158,14 @@ void WidgetHostWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_hintsApplied && windowHandle()) {
         m_hintsApplied = true;
-        X11DesktopHints::apply(windowHandle(), true);
+        X11WindowHints::apply(windowHandle(), true);
     }
     applyShape();
 }
 
 void WidgetHostWindow::applyShape() {
     // Without a compositor translucent corners come out black; cut them off instead.
-    if (!X11DesktopHints::isX11() || X11DesktopHints::hasCompositor()) {
+    if (!X11WindowHints::isX11() || X11WindowHints::hasCompositor()) {
         clearMask();
         return;
     }

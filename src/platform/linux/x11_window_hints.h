@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QSize>
+#include <QSizeF>
+
 class QWindow;
 
-namespace lumora::X11DesktopHints {
+/// What X11 window managers are told beyond what Qt says itself; every call is a no-op off X11.
+namespace lumora::X11WindowHints {
 
 /// True when the application runs on X11 (the xcb platform).
 bool isX11();
@@ -12,5 +16,8 @@ bool isX11();
 void apply(QWindow* window, bool mapped);
 /// True when a compositing manager runs, so translucent corners blend; false off X11.
 bool hasCompositor();
+/// Adds `minimum` and an aspect ratio of `aspect` (give or take `slack`, a fraction) to the window's
+/// WM_NORMAL_HINTS, keeping what Qt wrote there (position, gravity).
+void setSizeHints(QWindow* window, QSize minimum, QSizeF aspect, double slack);
 
-} // namespace lumora::X11DesktopHints
+} // namespace lumora::X11WindowHints

@@ -1,15 +1,17 @@
-#include "x11_desktop_hints.h"
+#include "x11_window_hints.h"
 
 #include <QGuiApplication>
 #include <QWindow>
 
 #include <xcb/xcb.h>
+#include <xcb/xcb_icccm.h>
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
-namespace lumora::X11DesktopHints {
+namespace lumora::X11WindowHints {
 
 namespace {
 
@@ -88,4 +90,20 @@ bool hasCompositor() {
     return owned;
 }
 
-} // namespace lumora::X11DesktopHints
+void setSizeHints(QWindow* window, QSize minimum, QSizeF aspect, double slack) {
+    xcb_connection_t* c = connection();
+    if (!c || !window) return;
+    const auto id = static_cast<xcb_window_t>(window->winId());
+    xcb_size_hints_t hints{};
+    const xcb_get_property_cookie_t cookie = xcb_icccm_get_wm_normal_hints(c, id);
+    if (!xcb_icccm_get_wm_normal_hints_reply(c, cookie, &hints, nullptr)) hints = xcb_size_hints_t{};
+    xcb_icccm_size_hints_set_min_size(&hints, minimum.width(), minimum.height());
+    const double w = aspect.width() * 1000, h = aspect.height() * 1000;
+    const auto den = int32_t(std::lround(h));
+    xcb_icccm_size_hints_set_aspect(&hints, int32_t(std::lround(w * (1 - slack))), den,
+                                    int32_t(std::lround(w * (1 + slack))), den);
+    xcb_icccm_set_wm_normal_hints(c, id, &hints);
+    xcb_flush(c);
+}
+
+} // namespace lumora::X11WindowHints
