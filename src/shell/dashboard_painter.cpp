@@ -33,7 +33,7 @@ double easeInOut(double t) {
 }
 
 // Text drawn straight onto `p` (no cache). The rounded face has no Black weight, so its Bold is thickened
-// with a thin outline of the same colour to come close to the design's heavy titles.
+// with a thin outline of the same colour to come close to the heavy titles the face lacks.
 void drawRunDirect(QPainter& p, const QFont& font, const QString& text, QPointF pos, const QColor& color) {
     if (isRoundedFont(font)) {
         QPainterPath path;
@@ -216,7 +216,7 @@ struct FrameContext {
     const DashboardLayout& L;
     double phaseT;      // the phase animation, eased
     double clockT;      // the clock animation, eased
-    double deviceScale; // design points to device pixels
+    double deviceScale; // canvas points to device pixels
 };
 
 // The brand ("vesk" in crimson directly followed by "ADZAN", one line that may shrink to 70 %) and the city

@@ -9,7 +9,7 @@
 
 namespace lumora {
 
-/// The design canvas the dashboard is laid out on, and the smallest scale it is drawn at.
+/// The canvas the dashboard is laid out on, and the smallest scale it is drawn at.
 inline constexpr QSizeF kDesignCanvasSize{731, 500};
 inline constexpr double kMinimumWindowScale = 0.3;
 
@@ -31,7 +31,7 @@ QColor windowBackground();
 QColor accent(DashboardAccent accent);
 } // namespace DashboardColors
 
-/// The dashboard's faces at their design sizes.
+/// The dashboard's faces at their canvas sizes.
 struct DashboardFonts {
     QFont brand;
     QFont city;
@@ -51,7 +51,7 @@ const DashboardFonts& dashboardFonts();
 /// Whether `font` is the rounded face, whose Bold is thickened to stand in for the missing Black.
 bool isRoundedFont(const QFont& font);
 
-/// Where things sit on the canvas, in design points. The cards are fixed; the hero card's lines follow the
+/// Where things sit on the canvas, in canvas points. The cards are fixed; the hero card's lines follow the
 /// fonts, one under the other.
 struct DashboardLayout {
     static constexpr double kInsetTop = 20, kInsetLeft = 20, kInsetBottom = 20, kInsetRight = 12;

@@ -65,7 +65,7 @@ MainWindow::MainWindow(Settings settings, QWidget* parent)
 }
 
 void MainWindow::placeInitially() {
-    // The stored size is not used: the window always reopens at the design size, where it was left.
+    // The stored size is not used: the window always reopens at the canvas size, where it was left.
     resize(WindowMetrics::kDesignWindowSize.toSize());
     if (const std::optional<QRectF> frame = WindowFrameStore::load(m_settings)) {
         move(frame->topLeft().toPoint());

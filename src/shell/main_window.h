@@ -10,7 +10,7 @@
 
 namespace lumora {
 
-/// The main window: hosts the dashboard, keeps the design's aspect ratio and minimum, opens at the design
+/// The main window: hosts the dashboard, keeps the canvas's aspect ratio and minimum, opens at the canvas
 /// size where it was left, and only hides when closed (the app decides whether it lives on in the tray).
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -19,7 +19,7 @@ public:
     explicit MainWindow(Settings settings, QWidget* parent = nullptr);
 
     DashboardView* dashboard() const { return m_view; }
-    /// The ratio this window keeps (the stored content size of the last run, else the design size).
+    /// The ratio this window keeps (the stored content size of the last run, else the canvas size).
     QSizeF lockedAspectRatio() const { return m_aspect; }
 
 Q_SIGNALS:

@@ -10,8 +10,8 @@
 
 namespace lumora {
 
-/// The window's fixed numbers: it opens at the design size, keeps its ratio, and never gets smaller than
-/// the design at its minimum scale.
+/// The window's fixed numbers: it opens at the canvas size, keeps its ratio, and never gets smaller than
+/// the canvas at its minimum scale.
 namespace WindowMetrics {
 inline constexpr QSizeF kDesignWindowSize{731, 500};
 inline constexpr double kMinimumWindowScale = 0.3;
