@@ -15,14 +15,14 @@ constexpr int kSettleMs = 100;
 // The longest key name echoed back in a message.
 constexpr qsizetype kMaxEchoedKey = 80;
 
-QString unknownKey(const QString& key) {
+} // namespace
+
+QString SettingsFile::unknownKeyProblem(const QString& key) {
     const QString near = SettingsSchema::nearestName(key);
     QString line = QStringLiteral("kunci tidak dikenal: \"%1\"").arg(oneLine(key.left(kMaxEchoedKey)));
     if (!near.isEmpty()) line += QStringLiteral(" (maksud Anda %1?)").arg(near);
     return line;
 }
-
-} // namespace
 
 SettingsFile::SettingsFile(const QString& path, QObject* parent) : QObject(parent), m_settings(path) {
     m_settle.setSingleShot(true);
@@ -75,7 +75,7 @@ QStringList SettingsFile::problems() const {
 bool SettingsFile::set(const QString& key, const QString& text, QString* problem) {
     const SettingsSchema::Key* k = SettingsSchema::find(key);
     if (!k) {
-        if (problem) *problem = unknownKey(key);
+        if (problem) *problem = unknownKeyProblem(key);
         return false;
     }
     const SettingsSchema::Checked checked = SettingsSchema::check(*k, text);
@@ -92,7 +92,7 @@ bool SettingsFile::set(const QString& key, const QString& text, QString* problem
 bool SettingsFile::reset(const QString& key, QString* problem) {
     const SettingsSchema::Key* k = SettingsSchema::find(key);
     if (!k) {
-        if (problem) *problem = unknownKey(key);
+        if (problem) *problem = unknownKeyProblem(key);
         return false;
     }
     m_settings.remove(k->name);

@@ -45,6 +45,8 @@ public:
     /// Removes the stored value (and the older name it may be stored under), so the default applies.
     bool reset(const QString& key, QString* problem = nullptr);
     void resetAll();
+    /// The line that tells a key is unknown, naming the nearest known one.
+    static QString unknownKeyProblem(const QString& key);
 
 Q_SIGNALS:
     /// A key's value changed on disk, whoever wrote it; emitted once per key a short moment after the write.
