@@ -1,10 +1,12 @@
 #include "core/prayer_notifications.h"
+#include "core/preferences.h"
 #include "model/date_helpers.h"
 
 #include "core/recording_backend.h"
 #include "support/printers.h"
 #include "support/temp_home.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -222,5 +224,59 @@ TEST(ScheduleNotifications, LeavesTheCentreAloneWhenNotificationsAreUnavailable)
         log->available = c.backendAvailable;
         scheduleNotifications(both, center);
         EXPECT_EQ(center.pendingRequests(), QList<NotificationRequest>{kept});
+    }
+}
+
+// The user's choices shape the plan through the preferences; what is left at its default stays as before.
+TEST(NotificationPlan, TheUsersRemindersFromThePreferences) {
+    test::TempHome home;
+    const QString path = home.path() + "/lumora.conf";
+    {
+        SettingsFile file(path);
+        ASSERT_TRUE(file.set("reminders.ashar.before", "7"));
+        ASSERT_TRUE(file.set("reminders.ashar.after", "10"));
+        ASSERT_TRUE(file.set("reminders.isya.atTime", "off"));
+        ASSERT_TRUE(file.set("reminders.isya.after", "0"));
+        ASSERT_TRUE(file.set("reminders.dhuha.before", "5"));
+        ASSERT_TRUE(file.set("reminders.dhuha.after", "20"));
+        ASSERT_TRUE(file.set("reminders.subuh.before", "0"));
+    }
+    const Preferences prefs(QProcessEnvironment(), path);
+    const ReminderPlan plan = ReminderPlan::from(prefs);
+    EXPECT_EQ(ReminderPlan::from(Preferences(QProcessEnvironment(), home.path() + "/none.conf")),
+              ReminderPlan::defaults());
+
+    const auto requests = planNotifications(stateWith(parsedDay("2026-03-14"), std::nullopt), plan);
+    QHash<QString, NotificationRequest> byId;
+    for (const NotificationRequest& r : requests)
+        byId.insert(r.identifier, r);
+    struct Case {
+        const char* identifier;
+        const char16_t* title; // nullptr: not planned
+        const char* fireAt;
+    } cases[] = {
+        {"2026-03-14-subuh-main", u"Waktu SUBUH telah masuk", "2026-03-14 04:38"},
+        {"2026-03-14-subuh-reminder", nullptr, ""},
+        {"2026-03-14-subuh-5after", u"Sudah 5 menit dari adzan SUBUH (Jakarta 04:38)", "2026-03-14 04:43"},
+        {"2026-03-14-ashar-reminder", u"7 menit lagi \u2014> ASHAR 15:12 (Jakarta)", "2026-03-14 15:05"},
+        {"2026-03-14-ashar-5after", nullptr, ""},
+        {"2026-03-14-ashar-10after", u"Sudah 10 menit dari adzan ASHAR (Jakarta 15:12)", "2026-03-14 15:22"},
+        {"2026-03-14-isya-main", nullptr, ""},
+        {"2026-03-14-isya-5after", nullptr, ""},
+        {"2026-03-14-isya-reminder", u"15 menit lagi \u2014> ISYA 19:17 (Jakarta)", "2026-03-14 19:02"},
+        {"2026-03-14-dhuha-reminder", u"5 menit lagi \u2014> DHUHA / ISYROQ 06:05 (Jakarta)", "2026-03-14 06:00"},
+        {"2026-03-14-dhuha-start", u"Dhuha / Isyroq", "2026-03-14 06:05"},
+        {"2026-03-14-dhuha-20after", u"Sudah 20 menit dari awal DHUHA / ISYROQ (Jakarta 06:05)", "2026-03-14 06:25"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.identifier);
+        const auto it = byId.constFind(QString::fromLatin1(c.identifier));
+        if (!c.title) {
+            EXPECT_EQ(it, byId.constEnd());
+            continue;
+        }
+        ASSERT_NE(it, byId.constEnd());
+        EXPECT_EQ(it->title, QString::fromUtf16(c.title));
+        EXPECT_EQ(fireAt(it->trigger), c.fireAt);
     }
 }
