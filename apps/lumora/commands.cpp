@@ -6,6 +6,7 @@
 #include "hijri_command.h"
 #include "status_commands.h"
 
+#include "base/files.h"
 #include "core/app_services.h"
 #include "core/prayer_notifications.h"
 #include "model/date_helpers.h"
@@ -145,6 +146,9 @@ QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCod
     case MonthLoadOutcome::noNetwork:
         return QStringLiteral("layanan jadwal tidak menjawab (jaringan, batas waktu atau jawaban terlalu "
                               "besar)");
+    case MonthLoadOutcome::invalidDays:
+        return QStringLiteral("jawaban layanan jadwal untuk %1 bulan %2 ditolak: waktunya tidak sah")
+            .arg(cityCode, month);
     case MonthLoadOutcome::noDays:
     case MonthLoadOutcome::found:
         break;
@@ -216,18 +220,26 @@ int parse(const QStringList& args) {
         return fail(QStringLiteral("pemakaian: lumora parse FILE --city CODE --month YYYY-MM"));
     if (!QRegularExpression(QStringLiteral(R"(^\d{4}-(0[1-9]|1[0-2])$)")).match(*o.month).hasMatch())
         return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(*o.month));
-    QFile file(o.positionals.first());
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(file.fileName(), file.errorString()));
-    // No more than a service answer may hold, so an endless input (/dev/zero) is refused, not swallowed.
-    const QByteArray bytes = file.read(PrayerSource::kMaxBodyBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(file.fileName(), file.errorString()));
-    if (bytes.size() > PrayerSource::kMaxBodyBytes)
+    const QString fileName = o.positionals.first();
+    // No more than a service answer may hold, and only a regular file: an endless input (/dev/zero) or a
+    // pipe nobody writes to is refused, not waited for.
+    const files::ReadResult read = files::readBounded(fileName, PrayerSource::kMaxBodyBytes);
+    switch (read.status) {
+    case files::ReadResult::Status::ok:
+        break;
+    case files::ReadResult::Status::missing:
+        return fail(QStringLiteral("tidak dapat membaca %1: berkas tidak ada").arg(fileName));
+    case files::ReadResult::Status::notRegular:
+        return fail(QStringLiteral("tidak dapat membaca %1: bukan berkas biasa").arg(fileName));
+    case files::ReadResult::Status::tooLarge:
         return fail(QStringLiteral("%1 terlalu besar: jawaban layanan paling banyak %2 MiB")
-                        .arg(file.fileName())
+                        .arg(fileName)
                         .arg(PrayerSource::kMaxBodyBytes / (1024 * 1024)));
-    const auto parsed = PrayerSource::parse(QString::fromUtf8(bytes), *o.city, *o.month);
+    case files::ReadResult::Status::failed:
+        return fail(QStringLiteral("tidak dapat membaca %1: %2")
+                        .arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    const auto parsed = PrayerSource::parse(QString::fromUtf8(read.bytes), *o.city, *o.month);
     if (!parsed) return fail(QStringLiteral("jawaban tidak terbaca: %1").arg(parsed.error()), 2);
     printJson(parsed->toJson());
     return parsed->days.isEmpty() ? 1 : 0;
