@@ -6,7 +6,6 @@
 #include "hijri_command.h"
 #include "status_commands.h"
 
-#include "base/files.h"
 #include "core/app_services.h"
 #include "core/prayer_notifications.h"
 #include "model/date_helpers.h"
@@ -220,26 +219,18 @@ int parse(const QStringList& args) {
         return fail(QStringLiteral("pemakaian: lumora parse FILE --city CODE --month YYYY-MM"));
     if (!QRegularExpression(QStringLiteral(R"(^\d{4}-(0[1-9]|1[0-2])$)")).match(*o.month).hasMatch())
         return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(*o.month));
-    const QString fileName = o.positionals.first();
-    // No more than a service answer may hold, and only a regular file: an endless input (/dev/zero) or a
-    // pipe nobody writes to is refused, not waited for.
-    const files::ReadResult read = files::readBounded(fileName, PrayerSource::kMaxBodyBytes);
-    switch (read.status) {
-    case files::ReadResult::Status::ok:
-        break;
-    case files::ReadResult::Status::missing:
-        return fail(QStringLiteral("tidak dapat membaca %1: berkas tidak ada").arg(fileName));
-    case files::ReadResult::Status::notRegular:
-        return fail(QStringLiteral("tidak dapat membaca %1: bukan berkas biasa").arg(fileName));
-    case files::ReadResult::Status::tooLarge:
+    QFile file(o.positionals.first());
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(file.fileName(), file.errorString()));
+    // No more than a service answer may hold, so an endless input (/dev/zero) is refused, not swallowed.
+    const QByteArray bytes = file.read(PrayerSource::kMaxBodyBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(file.fileName(), file.errorString()));
+    if (bytes.size() > PrayerSource::kMaxBodyBytes)
         return fail(QStringLiteral("%1 terlalu besar: jawaban layanan paling banyak %2 MiB")
-                        .arg(fileName)
+                        .arg(file.fileName())
                         .arg(PrayerSource::kMaxBodyBytes / (1024 * 1024)));
-    case files::ReadResult::Status::failed:
-        return fail(QStringLiteral("tidak dapat membaca %1: %2")
-                        .arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
-    }
-    const auto parsed = PrayerSource::parse(QString::fromUtf8(read.bytes), *o.city, *o.month);
+    const auto parsed = PrayerSource::parse(QString::fromUtf8(bytes), *o.city, *o.month);
     if (!parsed) return fail(QStringLiteral("jawaban tidak terbaca: %1").arg(parsed.error()), 2);
     printJson(parsed->toJson());
     return parsed->days.isEmpty() ? 1 : 0;
