@@ -79,7 +79,7 @@ QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) 
         if (parsed->days.isEmpty()) continue;
         // A month that is saved is shown for a week: one bad time would be a wrong reminder every day.
         if (const std::optional<QString> problem = monthProblem(*parsed)) {
-            qCWarning(scheduleLog).noquote() << "GET" << address << "refused:" << *problem;
+            qCDebug(scheduleLog).noquote() << "GET" << address << "refused:" << *problem;
             refused = true;
             continue;
         }
