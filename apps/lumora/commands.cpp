@@ -145,6 +145,9 @@ QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCod
     case MonthLoadOutcome::noNetwork:
         return QStringLiteral("layanan jadwal tidak menjawab (jaringan, batas waktu atau jawaban terlalu "
                               "besar)");
+    case MonthLoadOutcome::invalidDays:
+        return QStringLiteral("jawaban layanan jadwal untuk %1 bulan %2 ditolak: waktunya tidak sah")
+            .arg(cityCode, month);
     case MonthLoadOutcome::noDays:
     case MonthLoadOutcome::found:
         break;

@@ -12,7 +12,10 @@ class QSettings;
 namespace lumora {
 
 /// The settings file (INI) every program of ours reads and writes. Each read sees what another process
-/// wrote last, and each change is written at once: nothing is flushed at exit.
+/// wrote last, and each change is written at once: nothing is flushed at exit. A settings file that is not a
+/// regular file (a pipe, a device, a folder) or is larger than `files::maxBytes(files::Kind::settings)` is
+/// never opened: it reads as empty, changes are not written (so it is not replaced either), and the refusal
+/// is logged once.
 class Settings {
 public:
     /// The file at `path` (normally `UserFolders::settingsLocation()`); it is made on the first change.
@@ -31,7 +34,11 @@ public:
     QString path() const;
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    /// The settings over the file when the file may be opened, synced with the disk; else none.
+    QSettings* current() const;
+
+    QString m_path;
+    mutable std::unique_ptr<QSettings> m_settings;
 };
 
 } // namespace lumora

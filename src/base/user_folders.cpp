@@ -21,17 +21,6 @@ namespace {
 
 using Outcome = DataFolderMove::Outcome;
 
-constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-
-/// Makes `folder` (owner-only) and its parents; true when it is a folder afterwards.
-bool makeFolder(const QString& folder) {
-    const QFileInfo info(folder);
-    if (info.isDir()) return true;
-    if (info.exists() || info.isSymLink()) return false;
-    QDir().mkpath(info.absolutePath());
-    return QDir().mkdir(folder, kOwnerOnly) || QFileInfo(folder).isDir();
-}
-
 DataFolderMove failed(const QString& legacy, const QString& problem) {
     return {Outcome::failed, legacy, problem};
 }
@@ -68,7 +57,7 @@ DataFolderMove merge(const QString& legacy, const QString& folder) {
 
 DataFolderMove moveDataFolder(const QString& legacy, const QString& folder) {
     if (!QFileInfo(legacy).isDir()) {
-        makeFolder(folder); // a failure shows later as files that do not read or write
+        files::makePrivateFolder(folder); // a failure shows later as files that do not read or write
         return {Outcome::nothingToMove, folder, {}};
     }
     const QFileInfo target(folder);

@@ -33,6 +33,8 @@ ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEn
     ScheduleChain chain;
     chain.append(std::make_unique<SavedMonthSource>(store));
     chain.append(std::make_unique<ServiceMonthSource>(std::move(service)));
+    // A stale month is kept until the service answers well, and stands in when it does not.
+    chain.append(std::make_unique<SavedMonthSource>(store, SavedMonthSource::Age::any));
     if (hisabEnabled) chain.append(std::make_unique<ComputedMonthSource>());
     return chain;
 }

@@ -34,7 +34,7 @@ public:
     QCoro::Task<AppState> loadState(std::optional<GeoPoint> location);
 
     /// The month holding `date` for `cityCode` from the schedule proper: a fresh non-empty month file, else
-    /// the service (saved when it has days). Never fails; may be empty.
+    /// the service (saved when it has days), else a stale month file. Never fails; may be empty.
     QCoro::Task<PrayerMonthCache> ensureMonth(QString cityCode, Instant date);
     /// The month from the chosen kind of source, with each asked source's outcome; `automatic` is what
     /// loadState would use (ensureMonth, then computed times when the chain has them; computed times only,

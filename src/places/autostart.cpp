@@ -45,7 +45,7 @@ QString Autostart::path() const {
 }
 
 bool Autostart::isEnabled() const {
-    const auto text = storage::readFile(path());
+    const auto text = storage::readFile(path(), files::Kind::other);
     if (!text) return false;
     // Desktops switch an entry off in place rather than deleting it; such an entry does not start anything.
     return desktopEntryValue(*text, "Hidden") != "true" &&

@@ -48,10 +48,22 @@ public:
     void saveLocation(const CachedLocation& location);
 
     // Month files "month-<code>-<yyyy-MM>.json".
+    /// A month file's month, and whether it is still fresh (saved at most kMonthFreshnessSeconds ago).
+    struct SavedMonth {
+        PrayerMonthCache cache;
+        bool fresh = true;
+    };
     /// None for a code that could name a file outside the data folder.
     std::optional<QString> monthPath(const QString& cityCode, const QString& month) const;
+    /// The month file's month, fresh or stale: a stale file stays until a new month replaces it, since the
+    /// service's times, even old, beat computed ones. A file that is corrupt or not a sound month
+    /// (monthProblem) is deleted, and a shipped month takes its place when there is one.
+    std::optional<SavedMonth> savedMonth(const QString& cityCode, const QString& month);
+    /// savedMonth when it is fresh.
     std::optional<PrayerMonthCache> cachedMonth(const QString& cityCode, const QString& month);
-    void saveMonth(const PrayerMonthCache& cache);
+    /// Replaces the month file; false when `cache` is not a sound month or the file could not be written,
+    /// and then the old file stays.
+    bool saveMonth(const PrayerMonthCache& cache);
 
 private:
     std::optional<Instant> expirationDate(const QString& path) const;

@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cerrno>
+#include <cstring>
+
 namespace lumora {
 
 namespace {
@@ -12,7 +15,7 @@ const QString kCatalogFile = QStringLiteral("city-catalog.json");
 }
 
 std::optional<QList<CityEntry>> DataStore::loadCatalog() const {
-    const auto bytes = storage::readFile(filePath(kCatalogFile));
+    const auto bytes = storage::readFile(filePath(kCatalogFile), files::Kind::catalogue);
     if (!bytes) return std::nullopt;
     const auto parsed = json::parse(*bytes);
     if (!parsed || !parsed->isArray()) return std::nullopt;
@@ -31,8 +34,11 @@ void DataStore::saveCatalog(const QList<CityEntry>& entries) {
     for (const CityEntry& entry : entries)
         array.append(entry.toJson());
     if (!storage::writeFileAtomically(filePath(kCatalogFile),
-                                      QJsonDocument(array).toJson(QJsonDocument::Compact)))
-        qCWarning(placesLog).noquote() << "cannot write the city catalogue" << filePath(kCatalogFile);
+                                      QJsonDocument(array).toJson(QJsonDocument::Compact))) {
+        const int why = errno;
+        qCWarning(placesLog).noquote()
+            << "cannot write the city catalogue" << filePath(kCatalogFile) << "-" << std::strerror(why);
+    }
 }
 
 } // namespace lumora

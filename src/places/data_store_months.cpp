@@ -1,10 +1,14 @@
-// Month files: one city's month per file, fresh for seven days.
+// Month files: one city's month per file, fresh for seven days and kept, stale, until replaced.
 #include "places/cached_month_envelope.h"
 #include "places/places_log.h"
 #include "places/data_store.h"
 
 #include "model/city_code.h"
+#include "model/month_check.h"
 #include "platform/resource_locator.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace lumora {
 
@@ -31,58 +35,70 @@ std::optional<QString> DataStore::monthPath(const QString& cityCode, const QStri
     return filePath(QStringLiteral("month-%1-%2.json").arg(cityCode, month));
 }
 
-std::optional<PrayerMonthCache> DataStore::cachedMonth(const QString& cityCode, const QString& month) {
+std::optional<DataStore::SavedMonth> DataStore::savedMonth(const QString& cityCode, const QString& month) {
     const auto path = monthPath(cityCode, month);
     if (!path) return std::nullopt;
-    const auto bytes = storage::readFile(*path);
+    const auto bytes = storage::readFile(*path, files::Kind::month);
     if (!bytes) return std::nullopt;
     qCDebug(placesLog).noquote() << "month file read:" << *path;
 
     const Instant now = m_clock.now();
-    const auto document = json::parse(*bytes);
-    if (document) {
+    std::optional<SavedMonth> found;
+    if (const auto document = json::parse(*bytes)) {
         if (const auto envelope = CachedMonthEnvelope::fromJson(*document)) {
-            if (now - envelope->savedAt > kMonthFreshnessSeconds) {
-                qCDebug(placesLog).noquote() << "month file stale, deleted:" << *path;
-                storage::removeFile(*path);
-                return std::nullopt;
-            }
-            return envelope->cache;
-        }
-        // The older form: a bare month, judged by the file's modification time.
-        if (const auto bare = PrayerMonthCache::fromJson(*document)) {
+            found = SavedMonth{envelope->cache, now - envelope->savedAt <= kMonthFreshnessSeconds};
+        } else if (const auto bare = PrayerMonthCache::fromJson(*document)) {
+            // The older form: a bare month, judged by the file's modification time.
             const auto modified = expirationDate(*path);
-            if (!modified || now - *modified > kMonthFreshnessSeconds) {
-                qCDebug(placesLog).noquote() << "month file stale, deleted:" << *path;
-                storage::removeFile(*path);
-                return std::nullopt;
-            }
-            return *bare;
+            found = SavedMonth{*bare, modified && now - *modified <= kMonthFreshnessSeconds};
         }
     }
-
-    qCDebug(placesLog).noquote() << "month file corrupt, deleted:" << *path;
+    if (found) {
+        const std::optional<QString> problem = monthProblem(found->cache);
+        if (!problem) {
+            if (!found->fresh) qCDebug(placesLog).noquote() << "month file stale, kept:" << *path;
+            return found;
+        }
+        qCWarning(placesLog).noquote()
+            << "month file not a sound month, deleted:" << *path << "-" << *problem;
+    } else {
+        qCDebug(placesLog).noquote() << "month file corrupt, deleted:" << *path;
+    }
     storage::removeFile(*path);
+
     const auto resource =
         m_resources.path(QStringLiteral("month-%1-%2").arg(cityCode, month), QStringLiteral("json"));
     if (!resource) return std::nullopt;
-    const auto resourceBytes = storage::readFile(*resource);
+    const auto resourceBytes = storage::readFile(*resource, files::Kind::month);
     if (!resourceBytes) return std::nullopt;
     auto shipped = PrayerMonthCache::fromJsonBytes(*resourceBytes);
-    if (!shipped) return std::nullopt;
+    if (!shipped || monthProblem(*shipped)) return std::nullopt;
     qCDebug(placesLog).noquote() << "shipped month used:" << *resource;
     saveMonth(*shipped);
-    return *shipped;
+    return SavedMonth{*shipped, true};
 }
 
-void DataStore::saveMonth(const PrayerMonthCache& cache) {
+std::optional<PrayerMonthCache> DataStore::cachedMonth(const QString& cityCode, const QString& month) {
+    std::optional<SavedMonth> saved = savedMonth(cityCode, month);
+    if (!saved || !saved->fresh) return std::nullopt;
+    return std::move(saved->cache);
+}
+
+bool DataStore::saveMonth(const PrayerMonthCache& cache) {
     const auto path = monthPath(cache.cityCode, cache.month);
-    if (!path) return;
-    if (storage::writeFileAtomically(*path,
-                                     json::compact(CachedMonthEnvelope{m_clock.now(), cache}.toJson())))
-        qCDebug(placesLog).noquote() << "month file written:" << *path;
-    else
-        qCWarning(placesLog).noquote() << "cannot write month file" << *path;
+    if (!path) return false;
+    if (const std::optional<QString> problem = monthProblem(cache)) {
+        qCWarning(placesLog).noquote() << "month not saved, not a sound month:" << *path << "-" << *problem;
+        return false;
+    }
+    if (!storage::writeFileAtomically(*path,
+                                      json::compact(CachedMonthEnvelope{m_clock.now(), cache}.toJson()))) {
+        const int why = errno;
+        qCWarning(placesLog).noquote() << "cannot write month file" << *path << "-" << std::strerror(why);
+        return false;
+    }
+    qCDebug(placesLog).noquote() << "month file written:" << *path;
+    return true;
 }
 
 } // namespace lumora

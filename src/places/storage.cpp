@@ -1,6 +1,7 @@
 #include "storage.h"
 
 #include "base/files.h"
+#include "places/places_log.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,8 +14,16 @@ void ensureFolder(const QString& path) {
     QDir().mkpath(path);
 }
 
-std::optional<QByteArray> readFile(const QString& path) {
-    return files::readBounded(path).value();
+void ensurePrivateFolder(const QString& path) {
+    files::makePrivateFolder(path);
+}
+
+std::optional<QByteArray> readFile(const QString& path, files::Kind kind) {
+    const files::ReadResult read = files::readBounded(path, kind);
+    // Absence is ordinary; a pipe, a device or a huge file where ours should be is worth a line.
+    if (read.status != files::ReadResult::Status::ok && read.status != files::ReadResult::Status::missing)
+        qCWarning(placesLog).noquote() << "not read:" << path << "-" << files::describe(read.status);
+    return read.value();
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/files.h"
 #include "base/settings.h"
 #include "model/instant.h"
 
@@ -16,8 +17,11 @@ namespace storage {
 
 /// Creates `path` with its parents; an existing folder is fine and a failure is ignored.
 void ensureFolder(const QString& path);
-/// The whole regular file, at most `files::kDefaultMaxBytes`.
-std::optional<QByteArray> readFile(const QString& path);
+/// Creates `path` owner-only (0700) with its parents; an existing folder is left as it is.
+void ensurePrivateFolder(const QString& path);
+/// The whole regular file, at most `files::maxBytes(kind)`; anything else (a pipe, a device, a larger file)
+/// is logged and read as absent.
+std::optional<QByteArray> readFile(const QString& path, files::Kind kind = files::Kind::other);
 /// Replaces the file whole: a reader sees the old or the new content, never a mixture.
 bool writeFileAtomically(const QString& path, const QByteArray& bytes);
 void removeFile(const QString& path);

@@ -2,6 +2,7 @@
 
 #include "model/city_code.h"
 #include "model/date_helpers.h"
+#include "model/month_check.h"
 #include "platform/http_client.h"
 #include "schedule/schedule_log.h"
 
@@ -36,6 +37,8 @@ QString describe(MonthLoadOutcome outcome) {
         return QStringLiteral("city code not sent");
     case MonthLoadOutcome::noNetwork:
         return QStringLiteral("no answer (network)");
+    case MonthLoadOutcome::invalidDays:
+        return QStringLiteral("answers refused (times not a sound month)");
     case MonthLoadOutcome::noDays:
         break;
     }
@@ -59,6 +62,7 @@ QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) 
     }
 
     bool answered = false;
+    bool refused = false;
     for (const QString& address : monthAddresses(baseUrl, cityCode, monthKey)) {
         const Result<QString> body = co_await fetch(address);
         if (!body) {
@@ -72,9 +76,18 @@ QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) 
             continue;
         }
         qCDebug(scheduleLog).noquote() << "GET" << address << "->" << parsed->days.size() << "days";
-        if (!parsed->days.isEmpty()) co_return MonthLoad{*parsed, MonthLoadOutcome::found};
+        if (parsed->days.isEmpty()) continue;
+        // A month that is saved is shown for a week: one bad time would be a wrong reminder every day.
+        if (const std::optional<QString> problem = monthProblem(*parsed)) {
+            qCDebug(scheduleLog).noquote() << "GET" << address << "refused:" << *problem;
+            refused = true;
+            continue;
+        }
+        co_return MonthLoad{*parsed, MonthLoadOutcome::found};
     }
-    empty.outcome = answered ? MonthLoadOutcome::noDays : MonthLoadOutcome::noNetwork;
+    empty.outcome = refused    ? MonthLoadOutcome::invalidDays
+                    : answered ? MonthLoadOutcome::noDays
+                               : MonthLoadOutcome::noNetwork;
     co_return empty;
 }
 

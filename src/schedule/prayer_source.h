@@ -35,8 +35,9 @@ enum class MonthLoadOutcome {
     found,               ///< an answer held days of the month
     noServiceConfigured, ///< no base URL: nothing was requested
     unsafeCityCode,      ///< the code cannot go into an address: nothing was requested
-    noNetwork, ///< every request failed without an answer (no network, refused, time-out, too large)
-    noDays,    ///< answers came, but none held a day of the month
+    noNetwork,   ///< every request failed without an answer (no network, refused, time-out, too large)
+    noDays,      ///< answers came, but none held a day of the month
+    invalidDays, ///< an answer held days, but not a sound month (see monthProblem): it was refused
 };
 
 /// A few words for the log.
@@ -70,7 +71,8 @@ public:
     QString baseUrl;
 
     /// The month holding `month` for `cityCode`: the first of the service's seven address forms whose answer
-    /// yields a day, else an empty month. Never fails; with no base URL configured nothing is requested.
+    /// yields a sound month with days (monthProblem), else an empty month. Never fails; with no base URL
+    /// configured nothing is requested.
     QCoro::Task<PrayerMonthCache> loadMonthDetailed(QString cityCode, Instant month) const;
     /// The same load, with how it went.
     QCoro::Task<MonthLoad> loadMonth(QString cityCode, Instant month) const;

@@ -3,6 +3,7 @@
 
 #include "model/date_helpers.h"
 #include "model/html_text.h"
+#include "model/month_check.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -256,6 +257,8 @@ std::optional<QString> parsePrayerTime(const PrayerRow& row, const QString& key)
     for (auto it = row.begin(); it != row.end(); ++it) {
         if (it.key().toLower() != key) continue;
         const QString text = it.value().trimmed();
+        // Too long for "HH:mm:ss": kept whole, so that cutting it never makes a time of it.
+        if (text.size() > kMaxTimeTextChars) return text;
         if (!text.contains(u':')) return text; // "04.35" and "" stay as they are
         const QStringList pieces = text.split(u':', Qt::SkipEmptyParts);
         if (pieces.size() >= 2) return pieces[0] + u':' + pieces[1]; // seconds are dropped

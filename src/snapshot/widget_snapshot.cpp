@@ -6,7 +6,9 @@
 
 #include <QJsonDocument>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace lumora {
 
@@ -93,10 +95,12 @@ bool write(const QString& dataFolder, const WidgetSnapshot& snapshot) {
     }
     const QString file = path(dataFolder);
     const bool written = files::replaceAtomically(file, *bytes);
+    const int why = errno;
     if (written)
         qCDebug(snapshotLog).noquote() << "widget snapshot written:" << file;
     else
-        qCWarning(snapshotLog).noquote() << "cannot write the widget snapshot" << file;
+        qCWarning(snapshotLog).noquote()
+            << "cannot write the widget snapshot" << file << "-" << std::strerror(why);
     return written;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/files.h"
+
 #include "model/app_state.h"
 #include "model/instant.h"
 #include "model/prayer_schedule.h"
@@ -40,7 +42,7 @@ struct WidgetSnapshot {
 namespace WidgetSnapshotStore {
 
 /// A snapshot file holds a few hundred bytes; anything past this is not ours.
-inline constexpr qint64 kMaxBytes = 1024 * 1024;
+inline constexpr qint64 kMaxBytes = files::maxBytes(files::Kind::snapshot);
 
 /// "widget-snapshot.json" in `dataFolder`.
 QString path(const QString& dataFolder);

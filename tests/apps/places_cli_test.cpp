@@ -305,6 +305,12 @@ TEST_F(LumoraCli, AFailedWriteToStdoutFails) {
 TEST_F(LumoraCli, AnEmptyServiceMonthSaysWhy) {
     LoopbackServer server;
     server.setHandler([](const LoopbackServer::Request&) { return LoopbackServer::Reply{200, "[]"}; });
+    LoopbackServer badTimes;
+    badTimes.setHandler([](const LoopbackServer::Request&) {
+        return LoopbackServer::Reply{
+            200, R"([{"tanggal":"2026-03-01","subuh":"99:99","terbit":"05:50",)"
+                 R"("dzuhur":"11:52","ashar":"15:13","maghrib":"17:46","isya":"18:58"}])"};
+    });
     struct Case {
         QString url;
         const char* reason;
@@ -312,6 +318,8 @@ TEST_F(LumoraCli, AnEmptyServiceMonthSaysWhy) {
         {"", "lumora: tidak ada layanan jadwal yang diatur (LUMORA_SCHEDULE_URL kosong)"},
         {server.baseUrl().toString(),
          "lumora: jawaban layanan jadwal tidak memuat hari untuk bgr bulan 2026-03"},
+        {badTimes.baseUrl().toString(),
+         "lumora: jawaban layanan jadwal untuk bgr bulan 2026-03 ditolak: waktunya tidak sah"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url.toStdString());

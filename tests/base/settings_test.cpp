@@ -1,13 +1,19 @@
+#include "base/files.h"
 #include "base/settings.h"
 #include "base/user_folders.h"
 
 #include "support/printers.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPoint>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace lumora;
 
@@ -68,4 +74,47 @@ TEST(Settings, AValueWrittenByAnotherObjectIsSeenAtTheNextRead) {
     Settings(path).setValue("widget.position", QPoint(40, 60));
     ASSERT_TRUE(reader.value("widget.position").has_value());
     EXPECT_EQ(reader.value("widget.position")->toPoint(), QPoint(40, 60));
+}
+
+TEST(Settings, AFileThatIsNotOursReadsAsEmptyAndIsLeftAlone) {
+    QTemporaryDir dir;
+    const QString big = dir.filePath("big.conf");
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[General]\nkey=value\n");
+        f.write(QByteArray(files::maxBytes(files::Kind::settings), ';'));
+    }
+    const QString pipe = dir.filePath("pipe.conf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString zero = dir.filePath("zero.conf");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    const QString folder = dir.filePath("folder.conf");
+    ASSERT_TRUE(QDir().mkdir(folder));
+
+    for (const QString& path : {big, pipe, zero, folder}) {
+        SCOPED_TRACE(path.toStdString());
+        const QFileInfo before(path);
+        // A pipe would block QSettings for ever and /dev/zero would fill the memory: neither is opened.
+        Settings settings(path);
+        EXPECT_EQ(settings.text("key"), std::nullopt);
+        settings.setText("key", "changed");
+        settings.remove("key");
+        EXPECT_EQ(settings.text("key"), std::nullopt);
+        const QFileInfo after(path);
+        EXPECT_EQ(after.size(), before.size()) << "never replaced by a file of the one change";
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.isDir(), before.isDir());
+    }
+
+    // Put right, the file reads again in the same object.
+    Settings settings(big);
+    ASSERT_EQ(settings.text("key"), std::nullopt);
+    ASSERT_TRUE(QFile::remove(big));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[General]\nkey=value\n");
+    }
+    EXPECT_EQ(settings.text("key"), "value");
 }

@@ -19,6 +19,8 @@
 #include <QTimeZone>
 #include <QUrlQuery>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace lumora;
@@ -64,6 +66,7 @@ protected:
         if (!q.hasQueryItem("month")) return {404, {}};
         if (!serviceHasDays || q.queryItemValue("export") != "json") return {200, "[]"};
         const QString key = q.queryItemValue("month");
+        if (serviceAnswer) return {200, serviceAnswer(key)};
         return {200, test::jsonMonth(key, daysIn(key)).toUtf8()};
     }
 
@@ -90,6 +93,8 @@ protected:
     test::TempHome home;
     test::LoopbackServer server;
     bool serviceHasDays = true;
+    /// When set, what the JSON address answers for a month key in place of a good month.
+    std::function<QByteArray(const QString&)> serviceAnswer;
     ManualClock clock{*DateHelpers::makeDate("2026-03-07", "12:00")};
     QNetworkAccessManager network;
     DataStore store{home.dataFolder(), Settings(home.path() + "/lumora.conf"), clock};
@@ -138,14 +143,86 @@ TEST_F(Repository, MonthAgeDecidesBetweenFileAndService) {
     }
 }
 
-TEST_F(Repository, EmptyServiceAnswerWritesNothingAndKeepsNoStaleFile) {
+TEST_F(Repository, AStaleMonthStandsInUntilTheServiceAnswersWell) {
     serviceHasDays = false;
     saveAged(storedMonth("jkt", "2026-03", "04:01"), 9 * kDay);
-    const PrayerMonthCache m = QCoro::waitFor(repository.ensureMonth("jkt", clock.now()));
-    EXPECT_TRUE(m.days.isEmpty());
-    EXPECT_EQ(m.month, "2026-03");
+    const QByteArray stale = *storage::readFile(monthPath("jkt", "2026-03"));
+
+    const ChainMonth failed = QCoro::waitFor(
+        repository.sourcedMonth(CityEntry{"jkt", {}, {}, {}, {}}, clock.now(), MonthSource::automatic, {}));
     EXPECT_EQ(monthRequests(), 7);
-    EXPECT_FALSE(QFile::exists(monthPath("jkt", "2026-03")));
+    ASSERT_FALSE(failed.month.days.isEmpty()) << "official times a few weeks old beat computed ones";
+    EXPECT_EQ(failed.month.days.first().slots.first().time, "04:01");
+    EXPECT_EQ(failed.attempts.size(), 3) << "fresh files, the service, then the stale file";
+    EXPECT_EQ(storage::readFile(monthPath("jkt", "2026-03")), stale) << "kept as it was";
+    const AppState state = load();
+    ASSERT_TRUE(state.todayDay);
+    EXPECT_EQ(state.todayDay->slots.first().time, "04:01");
+    EXPECT_EQ(state.statusText, "Lokasi terdeteksi: Jakarta") << "told as the schedule it is, not as hisab";
+
+    serviceHasDays = true;
+    const PrayerMonthCache answered = QCoro::waitFor(repository.ensureMonth("jkt", clock.now()));
+    ASSERT_FALSE(answered.days.isEmpty());
+    EXPECT_EQ(answered.days.first().slots.first().time, "04:35");
+    EXPECT_EQ(store.cachedMonth("jkt", "2026-03"), answered) << "replaced, and fresh again";
+}
+
+TEST_F(Repository, AnAnswerThatIsNoScheduleIsRefusedAndTheOldMonthStays) {
+    auto month = [](const QString& key, int days, const QString& subuh) {
+        return test::jsonMonth(key, days, subuh).toUtf8();
+    };
+    auto fortyDays = [](const QString& key) {
+        QStringList records;
+        for (int d = 0; d < 40; ++d)
+            records.append(test::jsonRecord(test::dayOf(key, d % 31 + 1)));
+        return ("[" + records.join(",") + "]").toUtf8();
+    };
+    auto oneLongTime = [](const QString& key) {
+        // Cut at its second colon, as times with seconds are, it would read "04:35".
+        QStringList records{
+            test::jsonRecord(test::dayOf(key, 1), "\"04:35:" + QString(3'000'000, u'0') + "\"")};
+        for (int d = 2; d <= daysIn(key); ++d)
+            records.append(test::jsonRecord(test::dayOf(key, d)));
+        return ("[" + records.join(",") + "]").toUtf8();
+    };
+    struct Case {
+        const char* name;
+        std::function<QByteArray(const QString&)> answer;
+    } cases[] = {
+        {"99:99", [&](const QString& k) { return month(k, daysIn(k), "\"99:99\""); }},
+        {"ab:cd", [&](const QString& k) { return month(k, daysIn(k), "\"ab:cd\""); }},
+        {"empty times", [&](const QString& k) { return month(k, daysIn(k), "\"\""); }},
+        {"a 3 MB time", oneLongTime},
+        {"subuh after sunrise", [&](const QString& k) { return month(k, daysIn(k), "\"06:10\""); }},
+        {"40 days", fortyDays},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        serviceAnswer = c.answer;
+        for (const bool hadMonth : {true, false}) {
+            SCOPED_TRACE(hadMonth ? "over a stale month" : "with no month saved");
+            for (const char* key : {"2026-03", "2026-04"})
+                storage::removeFile(monthPath("jkt", key));
+            if (hadMonth) saveAged(storedMonth("jkt", "2026-03", "04:01"), 9 * kDay);
+            const auto before = storage::readFile(monthPath("jkt", "2026-03"));
+
+            const ChainMonth service = QCoro::waitFor(repository.sourcedMonth(
+                CityEntry{"jkt", {}, {}, {}, {}}, clock.now(), MonthSource::service, {}));
+            EXPECT_TRUE(service.month.days.isEmpty());
+            EXPECT_EQ(service.outcome(), MonthLoadOutcome::invalidDays);
+
+            const AppState state = load();
+            EXPECT_EQ(storage::readFile(monthPath("jkt", "2026-03")), before) << "byte for byte";
+            EXPECT_FALSE(QFile::exists(monthPath("jkt", "2026-04")));
+            ASSERT_TRUE(state.todayDay);
+            if (hadMonth) {
+                EXPECT_EQ(state.todayDay->slots.first().time, "04:01");
+                EXPECT_EQ(state.statusText, "Lokasi terdeteksi: Jakarta");
+            } else {
+                EXPECT_EQ(state.statusText, "Jadwal hisab: Jakarta") << "computed times fill in";
+            }
+        }
+    }
 }
 
 TEST_F(Repository, CachedStateOnTheLastDayWithoutNextMonthHasNoTomorrow) {

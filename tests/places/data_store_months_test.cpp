@@ -8,8 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace lumora;
 
@@ -83,8 +86,12 @@ TEST_F(MonthFiles, FreshnessOfEnvelopes) {
         const PrayerMonthCache m = month("jkt", "2026-03", "04:38");
         writeEnvelope(clock.now() - c.age, m);
         EXPECT_EQ(store.cachedMonth("jkt", "2026-03"), c.fresh ? std::optional(m) : std::nullopt);
-        // A stale file is deleted on reading.
-        EXPECT_EQ(QFile::exists(path), c.fresh);
+        // A stale file stays until a new month replaces it, and reads as what it is.
+        EXPECT_TRUE(QFile::exists(path));
+        const auto saved = store.savedMonth("jkt", "2026-03");
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->cache, m);
+        EXPECT_EQ(saved->fresh, c.fresh);
     }
 }
 
@@ -99,7 +106,8 @@ TEST_F(MonthFiles, OlderBareFormIsJudgedByModificationTime) {
 
     setModified(clock.now() - 8 * kDay);
     EXPECT_EQ(store.cachedMonth("jkt", "2026-03"), std::nullopt);
-    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(store.savedMonth("jkt", "2026-03")->fresh, false);
+    EXPECT_EQ(storage::readFile(path), bare) << "kept, stale, as it is";
 }
 
 TEST_F(MonthFiles, CorruptFileIsDeletedAndAShippedMonthTakesItsPlace) {
@@ -139,4 +147,70 @@ TEST_F(MonthFiles, UnsafeCodesNeverNameAFile) {
     EXPECT_EQ(QDir(home.path() + "/.local/share").entryList(QDir::Files), QStringList());
     EXPECT_EQ(store.monthPath("kab-bogor_2.x", "2026-03"),
               home.dataFolder() + "/month-kab-bogor_2.x-2026-03.json");
+}
+
+TEST_F(MonthFiles, AFileHoldingTimesThatAreNoScheduleIsDeleted) {
+    for (const char* subuh : {"99:99", "ab:cd", "", "06:00"}) {
+        SCOPED_TRACE(subuh);
+        writeEnvelope(clock.now() - kDay, month("jkt", "2026-03", subuh));
+        EXPECT_EQ(store.savedMonth("jkt", "2026-03"), std::nullopt);
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_FALSE(store.saveMonth(month("jkt", "2026-03", subuh))) << "nor is such a month saved";
+        EXPECT_FALSE(QFile::exists(path));
+    }
+}
+
+TEST_F(MonthFiles, FilesThatAreNotOursReadAsAbsent) {
+    const QString catalogue = home.dataFolder() + "/city-catalog.json";
+    const QString big = home.path() + "/big.json";
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(files::maxBytes(files::Kind::catalogue) + 1)); // sparse: costs no disk
+    }
+    const QString pipe = home.path() + "/pipe";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    struct Case {
+        const char* name;
+        QString target;
+    } cases[] = {{"a pipe", pipe}, {"/dev/zero", "/dev/zero"}, {"an oversized file", big}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        QFile::remove(catalogue);
+        ASSERT_TRUE(QFile::link(c.target, path));
+        ASSERT_TRUE(QFile::link(c.target, catalogue));
+        // Each read returns at once (a pipe without a writer would block a plain open for ever).
+        EXPECT_EQ(store.cachedMonth("jkt", "2026-03"), std::nullopt);
+        EXPECT_EQ(store.loadCatalog(), std::nullopt);
+    }
+}
+
+TEST_F(MonthFiles, WritesReplaceLinksAndNeverTheirTargets) {
+    QTemporaryDir outside;
+    const QString target = outside.filePath("important");
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    const QString catalogue = home.dataFolder() + "/city-catalog.json";
+    ASSERT_TRUE(QFile::link(target, catalogue));
+    store.saveCatalog({CityEntry{"jkt", "DKI Jakarta", -6.2, 106.8, {}}});
+    EXPECT_FALSE(QFileInfo(catalogue).isSymLink());
+    EXPECT_EQ(store.loadCatalog()->size(), 1);
+
+    ASSERT_TRUE(QFile::link(outside.filePath("month-made-elsewhere.json"), path)); // dangling
+    ASSERT_TRUE(store.saveMonth(month("jkt", "2026-03", "04:38")));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(store.cachedMonth("jkt", "2026-03"), month("jkt", "2026-03", "04:38"));
+
+    EXPECT_EQ(storage::readFile(target), "keep me");
+    EXPECT_EQ(QDir(outside.path()).entryList(QDir::Files), QStringList{"important"});
+}
+
+TEST_F(MonthFiles, TheDataFolderIsOwnerOnly) {
+    const QString folder = home.path() + "/fresh/lumora";
+    DataStore fresh{folder, Settings(home.path() + "/lumora.conf"), clock};
+    EXPECT_EQ(QFileInfo(folder).permissions().toInt() & 0x0077, 0);
 }

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace lumora;
 
 namespace {
@@ -101,6 +103,43 @@ TEST(WidgetSnapshot, ReadingFallsBackOnAnythingThatDoesNotDecode) {
         EXPECT_EQ(WidgetSnapshotStore::read(home.dataFolder(), now),
                   c.expected.value_or(WidgetSnapshot::fallback(now)));
     }
+}
+
+TEST(WidgetSnapshot, FilesThatAreNotOursGiveTheFallbackAtOnce) {
+    test::TempHome home;
+    QDir().mkpath(home.dataFolder());
+    const QString path = WidgetSnapshotStore::path(home.dataFolder());
+    const QString pipe = home.path() + "/pipe";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString big = home.path() + "/big.json";
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(WidgetSnapshotStore::kMaxBytes + 1));
+    }
+    const Instant now = kNewYear + 60;
+    for (const QString& target : {pipe, QStringLiteral("/dev/zero"), big, home.path()}) {
+        SCOPED_TRACE(target.toStdString());
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::link(target, path));
+        EXPECT_EQ(WidgetSnapshotStore::read(home.dataFolder(), now), WidgetSnapshot::fallback(now));
+    }
+}
+
+TEST(WidgetSnapshot, WritingReplacesALinkAndNeverItsTarget) {
+    test::TempHome home;
+    QDir().mkpath(home.dataFolder());
+    const QString outside = home.path() + "/outside.txt";
+    ASSERT_TRUE(writeRaw(outside, "keep me"));
+    const QString path = WidgetSnapshotStore::path(home.dataFolder());
+    ASSERT_TRUE(QFile::link(outside, path));
+    const WidgetSnapshot s{"Jakarta", "jkt", day("2026-01-01"), std::nullopt, "s", Instant{5}};
+    ASSERT_TRUE(WidgetSnapshotStore::write(home.dataFolder(), s));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(WidgetSnapshotStore::read(home.dataFolder(), kNewYear), s);
+    QFile f(outside);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "keep me");
 }
 
 TEST(WidgetSnapshot, MissingFileGivesTheFallback) {

@@ -4,6 +4,8 @@
 #include "support/printers.h"
 #include "support/temp_home.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +13,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace lumora;
 
@@ -80,6 +84,32 @@ TEST(LumoraWidgetCli, WithoutASnapshotOptionReadsTheAppsFile) {
     EXPECT_TRUE(after.out.startsWith("2026-01-01T10:00:31  BEKASI  DHUHUR  12:00  -2 jam 0 menit\n"))
         << after.out.toStdString();
     EXPECT_TRUE(after.out.endsWith("reload 2026-01-01T11:01:00\n"));
+}
+
+TEST(LumoraWidgetCli, ASnapshotThatIsNotOursShowsTheFallback) {
+    test::TempHome home;
+    QDir().mkpath(home.dataFolder());
+    const QString big = home.path() + "/big.json";
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(4) * 1024 * 1024 * 1024)); // sparse
+    }
+    const QString pipe = home.path() + "/pipe";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString appsFile = WidgetSnapshotStore::path(home.dataFolder());
+    for (const QString& target : {QStringLiteral("/dev/zero"), big, pipe}) {
+        SCOPED_TRACE(target.toStdString());
+        QFile::remove(appsFile);
+        ASSERT_TRUE(QFile::link(target, appsFile));
+        for (const QStringList& args : {QStringList{"timeline", "--json", "--at", "2026-01-01T10:00:31"},
+                                        QStringList{"timeline", "--json", "--snapshot", target}}) {
+            const Outcome r = runWidget(args);
+            ASSERT_EQ(r.status, 0) << r.err.toStdString();
+            const QJsonObject first = QJsonDocument::fromJson(r.out).object()["entries"][0].toObject();
+            EXPECT_EQ(first["status"].toString(), "Memuat jadwal...");
+        }
+    }
 }
 
 TEST(LumoraWidgetCli, RenderWritesTheEntryAsAPicture) {
