@@ -2,10 +2,14 @@
 
 #include "icu_text.h"
 
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSet>
 #include <QStringList>
 
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
+#include <unicode/simpletz.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
@@ -18,6 +22,210 @@
 namespace lumora {
 
 namespace {
+
+Q_LOGGING_CATEGORY(modelLog, "lumora.model", QtInfoMsg)
+
+// A TZ value that is a POSIX rule rather than a zone's name, read as the C library reads it:
+// std offset [dst [offset] [,start[/time],end[/time]]]. ICU itself only takes names from TZ, and falls back to
+// the system's zone for a rule, so the app and the C library would disagree about the time.
+class PosixTzReader {
+public:
+    explicit PosixTzReader(const QString& text) : m_s(text) {}
+
+    /// The zone; none when the text is not a rule. `dstDropped` is set when the rule has a daylight part ICU
+    /// cannot express (a zero-based day, a time outside the day), and the zone keeps only standard time.
+    std::unique_ptr<icu::TimeZone> read(bool& dstDropped) {
+        dstDropped = false;
+        if (!name()) return nullptr;
+        const auto stdOffset = hms(24);
+        if (!stdOffset) return nullptr;
+        // POSIX counts hours west of Greenwich; ICU east.
+        const int raw = -*stdOffset * 1000;
+        const icu::UnicodeString id = toIcu(m_s);
+        if (atEnd()) return std::make_unique<icu::SimpleTimeZone>(raw, id);
+
+        if (!name()) return nullptr;
+        int dstRaw = raw + 3600 * 1000;
+        if (!atEnd() && peek() != u',') {
+            const auto dstOffset = hms(24);
+            if (!dstOffset) return nullptr;
+            dstRaw = -*dstOffset * 1000;
+        }
+        // Without rules the C library uses the United States' ones.
+        Rule start{true, 2, 2, UCAL_SUNDAY, 7200 * 1000};
+        Rule end{true, 10, 1, UCAL_SUNDAY, 7200 * 1000};
+        if (eat(u',')) {
+            const auto first = rule();
+            if (!first || !eat(u',')) return nullptr;
+            const auto second = rule();
+            if (!second) return nullptr;
+            start = *first;
+            end = *second;
+        }
+        if (!atEnd()) return nullptr;
+        if (start.expressible && end.expressible && dstRaw != raw) {
+            UErrorCode status = U_ZERO_ERROR;
+            auto zone = std::make_unique<icu::SimpleTimeZone>(
+                raw, id, start.month, start.week, start.day, start.timeMs, icu::SimpleTimeZone::WALL_TIME,
+                end.month, end.week, end.day, end.timeMs, icu::SimpleTimeZone::WALL_TIME, dstRaw - raw, status);
+            if (U_SUCCESS(status)) return zone;
+        }
+        dstDropped = true;
+        return std::make_unique<icu::SimpleTimeZone>(raw, id);
+    }
+
+private:
+    // In ICU's terms: month from 0; week 1..4 or -1 for the last, with a weekday from UCAL_SUNDAY; or, with
+    // day 0, week is the day of the month.
+    struct Rule {
+        bool expressible = true;
+        int8_t month = 0;
+        int8_t week = 0;
+        int8_t day = 0;
+        int timeMs = 0;
+    };
+
+    bool atEnd() const { return m_i >= m_s.size(); }
+    QChar peek() const { return atEnd() ? QChar() : m_s[m_i]; }
+    bool eat(char16_t c) {
+        if (atEnd() || m_s[m_i] != c) return false;
+        ++m_i;
+        return true;
+    }
+
+    // "WIB", or quoted: "<+14>".
+    bool name() {
+        qsizetype length = 0;
+        if (eat(u'<')) {
+            while (!atEnd() && (peek().isLetterOrNumber() || peek() == u'+' || peek() == u'-') &&
+                   peek().unicode() < 128) {
+                ++m_i;
+                ++length;
+            }
+            return eat(u'>') && length >= 3;
+        }
+        while (!atEnd() && peek().unicode() < 128 && peek().isLetter()) {
+            ++m_i;
+            ++length;
+        }
+        return length >= 3;
+    }
+
+    std::optional<int> number(int maxDigits) {
+        int value = 0, digits = 0;
+        while (!atEnd() && digits < maxDigits && peek() >= u'0' && peek() <= u'9') {
+            value = value * 10 + (peek().unicode() - u'0');
+            ++m_i;
+            ++digits;
+        }
+        if (digits == 0) return std::nullopt;
+        return value;
+    }
+
+    // [+-]hh[:mm[:ss]] in seconds.
+    std::optional<int> hms(int maxHours) {
+        const int sign = eat(u'-') ? -1 : (eat(u'+'), 1);
+        const auto hours = number(3);
+        if (!hours || *hours > maxHours) return std::nullopt;
+        int minutes = 0, seconds = 0;
+        if (eat(u':')) {
+            const auto m = number(2);
+            if (!m || *m > 59) return std::nullopt;
+            minutes = *m;
+            if (eat(u':')) {
+                const auto sec = number(2);
+                if (!sec || *sec > 59) return std::nullopt;
+                seconds = *sec;
+            }
+        }
+        return sign * (*hours * 3600 + minutes * 60 + seconds);
+    }
+
+    // Mm.w.d, Jn (1..365, February 29 never counted) or n (0..365), then an optional /time.
+    std::optional<Rule> rule() {
+        Rule r;
+        if (eat(u'M')) {
+            const auto month = number(2);
+            if (!month || *month < 1 || *month > 12 || !eat(u'.')) return std::nullopt;
+            const auto week = number(1);
+            if (!week || *week < 1 || *week > 5 || !eat(u'.')) return std::nullopt;
+            const auto day = number(1);
+            if (!day || *day > 6) return std::nullopt;
+            r.month = static_cast<int8_t>(*month - 1);
+            r.week = static_cast<int8_t>(*week == 5 ? -1 : *week);
+            r.day = static_cast<int8_t>(UCAL_SUNDAY + *day);
+        } else if (eat(u'J')) {
+            const auto julian = number(3);
+            if (!julian || *julian < 1 || *julian > 365) return std::nullopt;
+            static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+            int left = *julian, month = 0;
+            while (left > kDays[month]) left -= kDays[month++];
+            r.month = static_cast<int8_t>(month);
+            r.week = static_cast<int8_t>(left);
+            r.day = 0;
+        } else {
+            const auto day = number(3);
+            if (!day || *day > 365) return std::nullopt;
+            // Counting February 29 in leap years only has no rule of ICU's to match.
+            r.expressible = false;
+        }
+        int seconds = 7200;
+        if (eat(u'/')) {
+            const auto time = hms(167);
+            if (!time) return std::nullopt;
+            seconds = *time;
+        }
+        if (seconds < 0 || seconds > 24 * 3600) r.expressible = false;
+        r.timeMs = seconds * 1000;
+        return r;
+    }
+
+    const QString& m_s;
+    qsizetype m_i = 0;
+};
+
+std::unique_ptr<icu::TimeZone> utcZone() {
+    return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")));
+}
+
+// The zone a TZ value names, and what went wrong reading it (empty when nothing did).
+std::unique_ptr<icu::TimeZone> readTz(const QString& tz, QString& problem) {
+    problem.clear();
+    // Long values name nothing the zone database or the C library would take; they are not worth reading.
+    constexpr qsizetype kMaxTz = 256;
+    if (tz.size() > kMaxTz) {
+        problem = QStringLiteral("is too long to be a time zone");
+        return nullptr;
+    }
+    QString id = tz.startsWith(u':') ? tz.mid(1) : tz;
+    // The C library takes an empty TZ as UTC.
+    if (id.isEmpty()) return utcZone();
+    // A file in the zone database, or a link to one (":/etc/localtime"), names its zone by its path.
+    if (id.startsWith(u'/')) {
+        if (const QString target = QFileInfo(id).canonicalFilePath(); !target.isEmpty()) id = target;
+    }
+    if (const qsizetype at = id.lastIndexOf(QLatin1String("zoneinfo/")); at >= 0) id = id.mid(at + 9);
+    if (id.startsWith(QLatin1String("posix/"))) id = id.mid(6);
+
+    // Only zones of the database: ICU would also read "GMT+7" as a custom zone east of Greenwich, where the C
+    // library reads the same text as a POSIX rule west of it.
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString canonical;
+    UBool isSystem = false;
+    icu::TimeZone::getCanonicalID(toIcu(id), canonical, isSystem, status);
+    if (U_SUCCESS(status) && isSystem)
+        return std::unique_ptr<icu::TimeZone>(icu::TimeZone::createTimeZone(toIcu(id)));
+
+    const QString rule = tz.startsWith(u':') ? tz.mid(1) : tz;
+    bool dstDropped = false;
+    auto zone = PosixTzReader(rule).read(dstDropped);
+    if (!zone) {
+        problem = QStringLiteral("names no time zone ICU knows and is no POSIX rule; using UTC");
+        return nullptr;
+    }
+    if (dstDropped) problem = QStringLiteral("has a daylight-saving rule ICU cannot follow; using standard time");
+    return zone;
+}
 
 constexpr const char16_t* kPatterns[] = {u"EEEE, dd MMMM yyyy", u"yyyy-MM", u"yyyy-MM-dd", u"HH:mm"};
 
@@ -64,8 +272,12 @@ std::mutex g_swapMutex;
 const Shared& shared() {
     if (const Shared* s = g_current.load(std::memory_order_acquire)) return *s;
     std::lock_guard lock(g_swapMutex);
-    if (!g_current.load())
-        g_current.store(new Shared(icu::TimeZone::createDefault()), std::memory_order_release);
+    if (!g_current.load()) {
+        std::unique_ptr<icu::TimeZone> zone = DateHelpers::systemZone();
+        // ICU's own default would not follow a POSIX rule; whatever else asks ICU gets the same zone.
+        icu::TimeZone::setDefault(*zone);
+        g_current.store(new Shared(zone.release()), std::memory_order_release);
+    }
     return *g_current.load();
 }
 
@@ -154,7 +366,7 @@ const icu::Calendar& hijriCalendar() {
 bool setZone(const QString& zoneId) {
     std::unique_ptr<icu::TimeZone> z;
     if (zoneId.isEmpty()) {
-        z.reset(icu::TimeZone::detectHostTimeZone());
+        z = systemZone();
     } else {
         z.reset(icu::TimeZone::createTimeZone(toIcu(zoneId)));
         // ICU answers an unknown identifier with the "Etc/Unknown" zone (GMT) rather than failing.
@@ -174,6 +386,32 @@ QString zoneId() {
     icu::UnicodeString id;
     zone().getID(id);
     return fromIcu(id);
+}
+
+std::unique_ptr<icu::TimeZone> zoneFromTz(const QString& tz) {
+    QString problem;
+    return readTz(tz, problem);
+}
+
+std::unique_ptr<icu::TimeZone> systemZone() {
+    if (!qEnvironmentVariableIsSet("TZ"))
+        return std::unique_ptr<icu::TimeZone>(icu::TimeZone::detectHostTimeZone());
+    const QString tz = qEnvironmentVariable("TZ");
+    QString problem;
+    std::unique_ptr<icu::TimeZone> zone = readTz(tz, problem);
+    if (!problem.isEmpty()) {
+        // The zone is looked up again on every system zone change; one line per value is enough.
+        static std::mutex mutex;
+        static QSet<QString> warned;
+        constexpr qsizetype kMaxRemembered = 16;
+        std::lock_guard lock(mutex);
+        if (!warned.contains(tz) && warned.size() < kMaxRemembered) {
+            warned.insert(tz);
+            qCWarning(modelLog).nospace() << "TZ " << tz.left(64) << (tz.size() > 64 ? "..." : "") << " "
+                                          << qUtf8Printable(problem);
+        }
+    }
+    return zone ? std::move(zone) : utcZone();
 }
 
 const DateFormatter& dayFormatter() {

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 #include <unicode/uversion.h>
@@ -60,6 +61,12 @@ const icu::Calendar& hijriCalendar();
 bool setZone(const QString& zoneId = {});
 /// The zone's identifier, for example "Asia/Jakarta".
 QString zoneId();
+/// The zone a TZ value names: an identifier ICU knows ("Asia/Jayapura", ":Asia/Jayapura", a zoneinfo path) or
+/// a POSIX rule ("<+14>-14", "WIB-7", "EST5EDT,M3.2.0,M11.1.0"); none when it names neither.
+std::unique_ptr<icu::TimeZone> zoneFromTz(const QString& tz);
+/// The process's zone as TZ (or, without it, the system) sets it. A TZ that does not read gives UTC, as the C
+/// library takes it, with one warning per value.
+std::unique_ptr<icu::TimeZone> systemZone();
 
 /// "EEEE, dd MMMM yyyy" in id_ID.
 const DateFormatter& dayFormatter();

@@ -2,12 +2,39 @@
 
 #include "shell/tray_menu.h"
 
+#include "base/one_line.h"
+
 #include <QDBusError>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace lumora {
 
 namespace {
+
+// Any process on the session bus may call the menu, and every call is answered on the main thread. The menu has a
+// handful of items and properties, so a host never needs more than this; whatever lies beyond is not read, and the
+// cost and size of an answer stay bounded however long the lists in the call are.
+constexpr qsizetype kMaxIdsRead = 1024;
+constexpr qsizetype kMaxDistinctIds = 64;
+constexpr qsizetype kMaxPropertyNamesRead = 64;
+constexpr qsizetype kMaxEventsRead = 64;
+
+// At most `keep` distinct values from the first `read` entries of `list`, in their first order.
+template <class T> QList<T> distinctPrefix(const QList<T>& list, qsizetype read, qsizetype keep) {
+    QList<T> kept;
+    const qsizetype end = std::min(list.size(), read);
+    for (qsizetype i = 0; i < end && kept.size() < keep; ++i)
+        if (!kept.contains(list[i])) kept.append(list[i]);
+    return kept;
+}
+
+// Names in error replies go back to whoever sent them, cut short and on one line.
+QString echoed(const QString& text) {
+    constexpr qsizetype kMaxEcho = 64;
+    return oneLine(text.size() > kMaxEcho ? text.left(kMaxEcho) + QStringLiteral("...") : text);
+}
 
 // dbusmenu reads a single underscore as the mnemonic marker; the labels are meant literally.
 QString escapedLabel(const QString& label) {
@@ -18,8 +45,8 @@ QString escapedLabel(const QString& label) {
 QVariantMap filtered(const QVariantMap& all, const QStringList& names) {
     if (names.isEmpty()) return all;
     QVariantMap kept;
-    for (const QString& name : names)
-        if (all.contains(name)) kept.insert(name, all.value(name));
+    for (qsizetype i = 0, end = std::min(names.size(), kMaxPropertyNamesRead); i < end; ++i)
+        if (const auto it = all.constFind(names[i]); it != all.cend()) kept.insert(it.key(), it.value());
     return kept;
 }
 
@@ -83,7 +110,7 @@ uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QString
         return m_revision;
     }
     result = DBusMenuLayoutItem{parentId, properties(parentId, propertyNames), {}};
-    // The menu is flat: only the root has children.
+    // The menu is flat: only the root has children, so any depth beyond one costs nothing more.
     if (parentId == 0 && recursionDepth != 0 && m_menu)
         for (const TrayMenuEntry& entry : m_menu->entries())
             result.children.append(DBusMenuLayoutItem{entry.id, properties(entry.id, propertyNames), {}});
@@ -93,8 +120,13 @@ uint DBusMenuExporter::GetLayout(int parentId, int recursionDepth, const QString
 DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int>& ids,
                                                                 const QStringList& propertyNames) {
     DBusMenuItemPropertiesList result;
-    for (int id : ids)
-        if (knows(id)) result.append(DBusMenuItemProperties{id, properties(id, propertyNames)});
+    // Unknown ids are skipped before they are counted, so they cannot crowd out the real items.
+    QList<int> known;
+    for (qsizetype i = 0, end = std::min(ids.size(), kMaxIdsRead); i < end && known.size() < kMaxDistinctIds; ++i)
+        if (!known.contains(ids[i]) && knows(ids[i])) known.append(ids[i]);
+    result.reserve(known.size());
+    for (int id : known)
+        result.append(DBusMenuItemProperties{id, properties(id, propertyNames)});
     return result;
 }
 
@@ -102,7 +134,7 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString& name) {
     const QVariantMap all = properties(id);
     if (!knows(id) || !all.contains(name)) {
         sendErrorReply(QDBusError::InvalidArgs,
-                       QStringLiteral("no property %1 on item %2").arg(name).arg(id));
+                       QStringLiteral("no property %1 on item %2").arg(echoed(name)).arg(id));
         return QDBusVariant(QString());
     }
     return QDBusVariant(all.value(name));
@@ -120,11 +152,16 @@ void DBusMenuExporter::Event(int id, const QString& eventId, const QDBusVariant&
 
 QList<int> DBusMenuExporter::EventGroup(const DBusMenuEventList& events) {
     QList<int> idErrors;
-    for (const DBusMenuEvent& event : events) {
-        if (knows(event.id))
+    // One click per item: a group naming an item twice (or a million times) chooses it once.
+    QList<int> clicked;
+    for (qsizetype i = 0, end = std::min(events.size(), kMaxEventsRead); i < end; ++i) {
+        const DBusMenuEvent& event = events[i];
+        if (!knows(event.id)) {
+            if (!idErrors.contains(event.id)) idErrors.append(event.id);
+        } else if (event.eventId == QLatin1String("clicked") && !clicked.contains(event.id)) {
+            clicked.append(event.id);
             Event(event.id, event.eventId, event.data, event.timestamp);
-        else
-            idErrors.append(event.id);
+        }
     }
     return idErrors;
 }
@@ -137,7 +174,7 @@ bool DBusMenuExporter::AboutToShow(int id) {
 
 QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
     idErrors.clear();
-    for (int id : ids)
+    for (int id : distinctPrefix(ids, kMaxIdsRead, kMaxDistinctIds))
         if (!knows(id)) idErrors.append(id);
     return {};
 }

@@ -19,15 +19,18 @@ bool reloadTimelines(const QString& kind, QDBusConnection bus) {
     return sent;
 }
 
-Listener::Listener(QDBusConnection bus, QObject* parent) : QObject(parent) {
-    // Any sender: the app has no well-known bus name, and a kind nobody draws is harmless.
+Listener::Listener(QDBusConnection bus, QObject* parent, const QString& kind) : QObject(parent), m_kind(kind) {
+    // Any sender: the app has no well-known bus name. The bus itself compares the argument with the kind, so a
+    // flood of signals for other kinds, or with long strings, never wakes this process.
     m_listening = bus.isConnected() &&
                   bus.connect(QString(), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
-                              QString::fromLatin1(kMember), this, SLOT(onSignal(QString)));
+                              QString::fromLatin1(kMember), QStringList{m_kind}, QString(), this,
+                              SLOT(onSignal(QString)));
 }
 
 void Listener::onSignal(const QString& kind) {
-    Q_EMIT reloadRequested(kind);
+    // Checked again here: another match on the same connection may let other signals through.
+    if (kind == m_kind) Q_EMIT reloadRequested(kind);
 }
 
 } // namespace lumora::WidgetReload

@@ -20,11 +20,13 @@ inline constexpr auto kMember = "ReloadTimelines";
 bool reloadTimelines(const QString& kind = QString::fromLatin1(kWidgetKind),
                      QDBusConnection bus = QDBusConnection::sessionBus());
 
-/// The widget host's side: emits `reloadRequested(kind)` for every reload signal on the bus.
+/// The widget host's side: emits `reloadRequested(kind)` for every reload signal on the bus for `kind`; signals
+/// for other kinds are not delivered at all.
 class Listener : public QObject {
     Q_OBJECT
 public:
-    explicit Listener(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+    explicit Listener(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr,
+                      const QString& kind = QString::fromLatin1(kWidgetKind));
     /// False when there is no bus to listen on; the host then reloads only on its own schedule.
     bool isListening() const { return m_listening; }
 
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void onSignal(const QString& kind);
 
 private:
+    QString m_kind;
     bool m_listening = false;
 };
 

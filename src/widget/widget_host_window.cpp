@@ -28,6 +28,8 @@ namespace {
 constexpr double kMaxWakeSeconds = 60;
 // Position writes wait until a drag has settled.
 constexpr int kSaveDelayMs = 500;
+// Signalled reloads are at least this far apart.
+constexpr int kReloadSpacingMs = 1000;
 // The first start places the widget this far in from the screen's top right corner.
 constexpr int kScreenMargin = 24;
 
@@ -70,6 +72,15 @@ WidgetHostWindow::WidgetHostWindow(const Clock& clock, LumoraWidgetProvider prov
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(kSaveDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &WidgetHostWindow::savePosition);
+
+    m_reloadWindow.setSingleShot(true);
+    m_reloadWindow.setInterval(kReloadSpacingMs);
+    connect(&m_reloadWindow, &QTimer::timeout, this, [this] {
+        if (!m_reloadPending) return;
+        m_reloadPending = false;
+        reloadTimeline();
+        m_reloadWindow.start();
+    });
 
     m_listener = new WidgetReload::Listener(bus, this);
     connect(m_listener, &WidgetReload::Listener::reloadRequested, this, &WidgetHostWindow::onReloadRequested);
@@ -130,7 +141,15 @@ void WidgetHostWindow::wake() {
 }
 
 void WidgetHostWindow::onReloadRequested(const QString& kind) {
-    if (kind == QString::fromLatin1(kWidgetKind)) reloadTimeline();
+    if (kind != QString::fromLatin1(kWidgetKind)) return;
+    // Inside the window the request only marks that a reload is due; the window's end performs it, so the
+    // last request of a burst is never lost.
+    if (m_reloadWindow.isActive()) {
+        m_reloadPending = true;
+        return;
+    }
+    reloadTimeline();
+    m_reloadWindow.start();
 }
 
 void WidgetHostWindow::showCurrentEntry() {

@@ -23,7 +23,8 @@ class Listener;
 
 /// The desktop's widget host: a small frameless window below other windows that shows the timeline's entry
 /// whose date has come, switches entries on time, and asks for a new timeline at the reload time or when the
-/// app sends the reload signal for the widget's kind.
+/// app sends the reload signal for the widget's kind (at most once a second: the first signal at once, the rest
+/// of that second folded into one reload at its end).
 class WidgetHostWindow : public QWidget {
     Q_OBJECT
 public:
@@ -84,6 +85,9 @@ private:
     std::optional<Instant> m_shownDate;
     QTimer m_wakeTimer;
     QTimer m_saveTimer;
+    // Reload signals may come from any process, so they reload at most once a second.
+    QTimer m_reloadWindow;
+    bool m_reloadPending = false;
     WidgetReload::Listener* m_listener = nullptr;
     std::optional<QPoint> m_dragOffset;
     bool m_hintsApplied = false;

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <memory>
 
 namespace lumora {
@@ -47,12 +48,17 @@ protected:
 
     // Every call goes out asynchronously: the item answers on this same thread.
     QDBusMessage call(const QString& path, const QString& iface, const QString& method,
-                      const QVariantList& args) {
+                      const QVariantList& args, std::chrono::milliseconds limit = 5s) {
         QDBusMessage message = QDBusMessage::createMethodCall(itemService(), path, iface, method);
         message.setArguments(args);
-        QDBusPendingCallWatcher pending(hostBus.asyncCall(message));
-        spinUntil([&] { return pending.isFinished(); });
+        QDBusPendingCallWatcher pending(hostBus.asyncCall(message, static_cast<int>(limit.count())));
+        spinUntil([&] { return pending.isFinished(); }, limit);
         return pending.reply();
+    }
+
+    // Calls with huge arguments take a while to marshal on a loaded machine; the answer's size is what counts.
+    QDBusMessage menuCall(const QString& method, const QVariantList& args) {
+        return call(QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"), method, args, 60s);
     }
 
     QVariant property(const QString& name) {
@@ -203,6 +209,99 @@ TEST_F(TrayDBusTest, MenuLayoutHoldsTheFiveItemsAndClickingRunsTheirActions) {
     const QDBusMessage bad = call(QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
                                   QStringLiteral("GetLayout"), {99, -1, QStringList()});
     EXPECT_EQ(bad.type(), QDBusMessage::ErrorMessage);
+}
+
+// Any process on the bus may call the menu with lists of any length; the answers stay the size of the menu.
+TEST_F(TrayDBusTest, MenuCallsWithHugeListsGetAnswersTheSizeOfTheMenu) {
+    TrayItem tray;
+    const DBusMenuLayoutItem root = layout();
+    ASSERT_EQ(root.children.size(), 5);
+    const int open = root.children[2].id;
+    const qsizetype items = root.children.size() + 1; // and the root
+
+    QList<int> repeated(200'000, open);
+    QList<int> distinct;
+    for (int id = 0; id < 200'000; ++id)
+        distinct.append(id);
+    QList<int> unknownThenKnown(200'000, 4242);
+    unknownThenKnown.append(open);
+    QStringList manyNames;
+    for (int i = 0; i < 100'000; ++i)
+        manyNames.append(i % 2 ? QStringLiteral("label") : QStringLiteral("enabled%1").arg(i));
+    const QStringList longNames(8, QString(100'000, QLatin1Char('l')));
+
+    const auto groupProperties = [&](const QList<int>& ids, const QStringList& names) {
+        const QDBusMessage reply =
+            menuCall(QStringLiteral("GetGroupProperties"), {QVariant::fromValue(ids), names});
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        DBusMenuItemPropertiesList list;
+        reply.arguments().value(0).value<QDBusArgument>() >> list;
+        return list;
+    };
+    const struct {
+        const char* what;
+        QList<int> ids;
+        QStringList names;
+        qsizetype maxItems;
+        qsizetype maxProperties;
+    } groups[] = {
+        {"one id 200 000 times", repeated, {}, 1, 8},
+        {"200 000 distinct ids", distinct, {}, items, 8},
+        {"unknown ids, then a known one", unknownThenKnown, {}, 1, 8},
+        {"100 000 property names", {open, open}, manyNames, 1, 1},
+        {"100 KB property names", {open}, longNames, 1, 0},
+    };
+    for (const auto& group : groups) {
+        SCOPED_TRACE(group.what);
+        const DBusMenuItemPropertiesList list = groupProperties(group.ids, group.names);
+        EXPECT_LE(list.size(), group.maxItems);
+        for (const DBusMenuItemProperties& item : list)
+            EXPECT_LE(item.properties.size(), group.maxProperties) << item.id;
+    }
+    EXPECT_EQ(groupProperties(repeated, {}).value(0).properties.value("label").toString(),
+              QStringLiteral("Buka Lumora"))
+        << "the one item asked for is answered";
+
+    // Depth and names: the flat menu, once.
+    for (const int depth : {-1, 1, 1'000'000, std::numeric_limits<int>::max()}) {
+        SCOPED_TRACE(depth);
+        const QDBusMessage reply = menuCall(QStringLiteral("GetLayout"), {0, depth, manyNames});
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        DBusMenuLayoutItem got;
+        reply.arguments().value(1).value<QDBusArgument>() >> got;
+        ASSERT_EQ(got.children.size(), 5);
+        for (const DBusMenuLayoutItem& child : got.children) {
+            EXPECT_TRUE(child.children.isEmpty());
+            EXPECT_LE(child.properties.size(), 1);
+        }
+    }
+
+    // A group of 200 000 clicks on one item opens the window once; errors name each unknown id once.
+    int opens = 0;
+    QObject::connect(&tray, &TrayItem::openRequested, [&] { ++opens; });
+    DBusMenuEventList clicks;
+    for (int i = 0; i < 200'000; ++i)
+        clicks.append(DBusMenuEvent{i % 2 ? open : 4242, QStringLiteral("clicked"), QDBusVariant(0), 0});
+    const QDBusMessage clicked = menuCall(QStringLiteral("EventGroup"), {QVariant::fromValue(clicks)});
+    ASSERT_EQ(clicked.type(), QDBusMessage::ReplyMessage) << clicked.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<QList<int>>(clicked.arguments().value(0)), QList<int>{4242});
+    ASSERT_TRUE(spinUntil([&] { return opens >= 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opens, 1);
+
+    const QDBusMessage shown = menuCall(QStringLiteral("AboutToShowGroup"), {QVariant::fromValue(distinct)});
+    ASSERT_EQ(shown.type(), QDBusMessage::ReplyMessage) << shown.errorMessage().toStdString();
+    EXPECT_LE(qdbus_cast<QList<int>>(shown.arguments().value(1)).size(), 64);
+
+    // An error reply echoes a name briefly.
+    const QDBusMessage unknownName =
+        menuCall(QStringLiteral("GetProperty"), {open, QString(100'000, QLatin1Char('n'))});
+    ASSERT_EQ(unknownName.type(), QDBusMessage::ErrorMessage);
+    EXPECT_LT(unknownName.errorMessage().size(), 200);
+
+    // Still on the bus, and still answering.
+    EXPECT_TRUE(hostBus.interface()->isServiceRegistered(itemService()).value());
+    EXPECT_EQ(layout().children.size(), 5);
 }
 
 TEST_F(TrayDBusTest, OneLabelSignalPerChangeAndNoneWithoutOne) {

@@ -8,6 +8,7 @@
 #include "support/temp_home.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -17,6 +18,8 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace lumora;
 
@@ -55,6 +58,48 @@ TEST(WidgetHostBus, ReloadsWhenTheAppAsksForItsKind) {
     QTest::qWait(200); // a reload for the other kind would have arrived first
     EXPECT_EQ(reloaded.count(), 1) << "only the kind lumoraWidget reloads";
     EXPECT_EQ(host.currentEntry()->viewModel().cityName, "DEPOK");
+}
+
+// Any process may send the signal: a flood costs a reload a second at most, and the last request still lands.
+TEST(WidgetHostBus, AFloodOfReloadSignalsReloadsAtMostOnceASecond) {
+    if (!onPrivateBus()) GTEST_SKIP() << "needs the private session bus of dbus-run-session";
+    test::TempHome home;
+    const QString path = home.path() + "/snapshot.json";
+    ASSERT_TRUE(test::writeFile(path, *test::widgetSnapshot("Kota Jakarta").toJsonBytes()));
+    const ManualClock clock(test::at("2026-01-01T10:00:30"));
+    WidgetHostWindow host(clock, LumoraWidgetProvider(path), home.path() + "/lumora.conf");
+    ASSERT_TRUE(host.isListening());
+    WidgetReload::Listener listener;
+    QSignalSpy heard(&listener, &WidgetReload::Listener::reloadRequested);
+    QSignalSpy reloaded(&host, &WidgetHostWindow::timelineReloaded);
+
+    QDBusConnection sender = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "flood");
+    ASSERT_TRUE(sender.isConnected());
+    const QString kind = QStringLiteral("lumoraWidget");
+    const QStringList spoofs = {kind + QString(100'000, QLatin1Char('x')), QString(100'000, QLatin1Char('l')),
+                                kind.left(11), QStringLiteral("LUMORAWIDGET")};
+    QElapsedTimer elapsed;
+    elapsed.start();
+    constexpr int kFlood = 20'000;
+    for (int i = 0; i < kFlood; ++i) {
+        ASSERT_TRUE(WidgetReload::reloadTimelines(kind, sender));
+        if (i % 100 == 0) {
+            ASSERT_TRUE(WidgetReload::reloadTimelines(spoofs[(i / 100) % spoofs.size()], sender));
+        }
+    }
+    // The flood's last request comes after the snapshot changed: it must not be folded away.
+    ASSERT_TRUE(test::writeFile(path, *test::widgetSnapshot("Depok").toJsonBytes()));
+    ASSERT_TRUE(WidgetReload::reloadTimelines(kind, sender));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return heard.size() == kFlood + 1; }, 60'000)) << heard.size();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.currentEntry()->viewModel().cityName == "DEPOK"; }, 5000));
+    const qint64 seconds = elapsed.elapsed() / 1000;
+    QTest::qWait(1200); // a reload still due would come within the second
+    EXPECT_EQ(host.currentEntry()->viewModel().cityName, "DEPOK");
+    EXPECT_LE(reloaded.count(), seconds + 2) << "over " << seconds << " s";
+    EXPECT_GE(reloaded.count(), 1);
+    const auto spoofsHeard = std::count_if(heard.begin(), heard.end(),
+                                           [&](const QList<QVariant>& args) { return args.at(0) != kind; });
+    EXPECT_EQ(spoofsHeard, 0);
 }
 
 TEST(WidgetHostBus, ASecondHostLeavesTheFirstAndSucceeds) {
