@@ -145,6 +145,8 @@ QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCod
     case MonthLoadOutcome::noNetwork:
         return QStringLiteral("layanan jadwal tidak menjawab (jaringan, batas waktu atau jawaban terlalu "
                               "besar)");
+    case MonthLoadOutcome::serviceAsksToWait:
+        return QStringLiteral("layanan jadwal sedang sibuk dan meminta agar permintaan ditunda sebentar");
     case MonthLoadOutcome::noDays:
     case MonthLoadOutcome::found:
         break;
