@@ -9,6 +9,8 @@
 
 #include <qcoro/qcoronetworkreply.h>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -19,10 +21,74 @@ namespace {
 // Enough for a month's answer in a few chunks, small enough that the limit is never overshot by much.
 constexpr qint64 kReadBufferBytes = 256 * 1024;
 
+// What we accept, in place of Qt's own offer: Qt decodes a body only after it has arrived in large pieces,
+// and it leaves a reply open until the transfer time-out when it gives up on one. Decoding here keeps the
+// limit on the decoded bytes as they come.
+constexpr const char* kAcceptEncoding = "gzip, deflate";
+
+/// A gzip or zlib ("deflate") body decoded piece by piece, never past a limit.
+class Inflater {
+public:
+    Inflater() {
+        // 15 + 32: either wrapper, told apart by its header.
+        m_ready = inflateInit2(&m_z, 15 + 32) == Z_OK;
+    }
+    ~Inflater() {
+        if (m_ready) inflateEnd(&m_z);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    enum Outcome { Fine, TooLarge, Broken };
+    /// Decodes `input` onto `out`; stops as soon as `out` would pass `limit` (0: none).
+    Outcome feed(const QByteArray& input, QByteArray& out, qint64 limit) {
+        if (!m_ready) return Broken;
+        if (input.isEmpty()) return Fine;
+        m_fed = true;
+        m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.constData()));
+        m_z.avail_in = static_cast<uInt>(input.size());
+        char piece[64 * 1024];
+        bool more = true;
+        while (more) {
+            if (m_ended) {
+                // Another gzip member may follow; anything else after the end is padding, as browsers take it.
+                if (m_z.avail_in < 2 || m_z.next_in[0] != 0x1f || m_z.next_in[1] != 0x8b) return Fine;
+                if (inflateReset(&m_z) != Z_OK) return Broken;
+                m_ended = false;
+            }
+            m_z.next_out = reinterpret_cast<Bytef*>(piece);
+            m_z.avail_out = sizeof piece;
+            const int rc = inflate(&m_z, Z_NO_FLUSH);
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) return Broken;
+            const qsizetype produced = qsizetype(sizeof piece - m_z.avail_out);
+            if (limit > 0 && out.size() + produced > limit) return TooLarge;
+            out.append(piece, produced);
+            if (rc == Z_STREAM_END) {
+                m_ended = true;
+                more = m_z.avail_in > 0;
+            } else {
+                // A full piece may leave more output inside zlib even when the input is used up.
+                more = rc != Z_BUF_ERROR && (m_z.avail_in > 0 || m_z.avail_out == 0);
+            }
+        }
+        return Fine;
+    }
+    /// Whether the body ended where its encoding does (an empty body counts).
+    bool complete() const { return m_ended || !m_fed; }
+
+private:
+    z_stream m_z{};
+    bool m_ready = false;
+    bool m_ended = false;
+    bool m_fed = false;
+};
+
 struct Transfer {
-    enum Refusal { None, TooLarge, Late };
+    enum Refusal { None, TooLarge, Late, Undecodable };
     QByteArray body;
     Refusal refused = None;
+    bool encodingKnown = false;
+    std::unique_ptr<Inflater> inflater; ///< for a compressed body
 
     // Several signals may find a reason to stop in the same turn of the event loop (a large decoded chunk
     // and its announced length, a deadline); the reply is aborted once, for the first of them.
@@ -89,11 +155,9 @@ QCoro::Task<Result<Hop>> getOnce(QNetworkAccessManager& nam, QUrl url, HttpGetOp
     if (options.timeout.count() > 0) request.setTransferTimeout(static_cast<int>(options.timeout.count()));
     // Qt would follow up to 50 redirects anywhere; httpGet follows them itself.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Naming the encodings ourselves is what keeps Qt from decoding.
+    if (!request.hasRawHeader("Accept-Encoding")) request.setRawHeader("Accept-Encoding", kAcceptEncoding);
     const qint64 limit = options.maxBytes;
-    // Qt decodes a compressed body itself (it asks for one unless the caller names its own encodings) and
-    // refuses an implausibly well compressed one once the decoded size passes this; without it, it decodes
-    // 10 MiB before looking.
-    if (limit > 0) request.setDecompressedSafetyCheckThreshold(limit);
 
     // The coroutine resumes inside the reply's finished signal (an abort or a time-out included), so the
     // reply must not be destroyed before that emission has unwound.
@@ -106,11 +170,34 @@ QCoro::Task<Result<Hop>> getOnce(QNetworkAccessManager& nam, QUrl url, HttpGetOp
     // every 100 ms, by which time a fast service has sent far more than the limit. The small read buffer
     // makes Qt stop reading the socket until the last chunk has been taken.
     reply->setReadBufferSize(kReadBufferBytes);
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [guard, transfer, limit] {
+    const auto take = [guard, transfer, limit] {
         if (!guard || transfer->refused) return;
-        transfer->body += guard->readAll();
-        if (limit > 0 && transfer->body.size() > limit) transfer->refuse(guard, Transfer::TooLarge);
-    });
+        if (!transfer->encodingKnown) {
+            transfer->encodingKnown = true;
+            const QByteArray encoding = guard->rawHeader("Content-Encoding").trimmed().toLower();
+            if (encoding == "gzip" || encoding == "x-gzip" || encoding == "deflate") {
+                transfer->inflater = std::make_unique<Inflater>();
+            } else if (!encoding.isEmpty() && encoding != "identity") {
+                return transfer->refuse(guard, Transfer::Undecodable);
+            }
+        }
+        const QByteArray chunk = guard->readAll();
+        if (!transfer->inflater) {
+            transfer->body += chunk;
+            if (limit > 0 && transfer->body.size() > limit) transfer->refuse(guard, Transfer::TooLarge);
+            return;
+        }
+        switch (transfer->inflater->feed(chunk, transfer->body, limit)) {
+        case Inflater::Fine:
+            break;
+        case Inflater::TooLarge:
+            return transfer->refuse(guard, Transfer::TooLarge);
+        case Inflater::Broken:
+            return transfer->refuse(guard, Transfer::Undecodable);
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), take);
+    // An encoded length says nothing of the decoded one, but a larger one is already too large.
     if (limit > 0) {
         QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, reply.get(), [guard, transfer, limit] {
             if (!guard || transfer->refused) return;
@@ -131,6 +218,7 @@ QCoro::Task<Result<Hop>> getOnce(QNetworkAccessManager& nam, QUrl url, HttpGetOp
     }
     co_await reply.get();
     if (deadline) deadline->stop();
+    take(); // what is left after the last readyRead
 
     if (transfer->refused == Transfer::TooLarge)
         co_return R::fail(QStringLiteral("body larger than %1 bytes").arg(limit));
@@ -141,19 +229,16 @@ QCoro::Task<Result<Hop>> getOnce(QNetworkAccessManager& nam, QUrl url, HttpGetOp
     // whose transfer broke off (connection lost, time-out, a body that would not decode) after the status
     // line: its body is incomplete.
     const QNetworkReply::NetworkError error = reply->error();
-    if (status == 0 || (error != QNetworkReply::NoError && !isStatusError(error, status))) {
-        // Qt names no reason when it stops decoding an implausibly well compressed body.
-        if (error == QNetworkReply::UnknownContentError && limit > 0 && status < 400)
-            co_return R::fail(
-                QStringLiteral("body larger than %1 bytes once decoded, or not decodable (%2)")
-                    .arg(limit)
-                    .arg(reply->errorString()));
+    if (transfer->refused == Transfer::Undecodable)
+        co_return R::fail(QStringLiteral("body not decodable (Content-Encoding: %1)")
+                              .arg(QString::fromLatin1(reply->rawHeader("Content-Encoding").left(40).toPercentEncoding())));
+    if (status == 0 || (error != QNetworkReply::NoError && !isStatusError(error, status)))
         co_return R::fail(reply->errorString());
-    }
-    Hop hop{HttpResponse{status, transfer->body + reply->readAll(), reply->rawHeader("Retry-After")},
+    // A compressed body cut short decodes to a shorter one that looks whole.
+    if (transfer->inflater && !transfer->inflater->complete())
+        co_return R::fail(QStringLiteral("compressed body ends before its encoding does"));
+    Hop hop{HttpResponse{status, transfer->body, reply->rawHeader("Retry-After")},
             reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl()};
-    if (limit > 0 && hop.response.body.size() > limit)
-        co_return R::fail(QStringLiteral("body larger than %1 bytes").arg(limit));
     co_return R::ok(std::move(hop));
 }
 
