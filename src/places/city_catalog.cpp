@@ -46,7 +46,8 @@ bool isHtmlSpace(QChar c) {
 }
 
 bool startsAt(QStringView text, qsizetype at, QLatin1StringView word) {
-    return text.size() - at >= word.size() && text.sliced(at, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+    return text.size() - at >= word.size() &&
+           text.sliced(at, word.size()).compare(word, Qt::CaseInsensitive) == 0;
 }
 
 /// An option's start tag, read from just after "<option".

@@ -51,7 +51,8 @@ public:
         bool more = true;
         while (more) {
             if (m_ended) {
-                // Another gzip member may follow; anything else after the end is padding, as browsers take it.
+                // Another gzip member may follow; anything else after the end is padding, as browsers take
+                // it.
                 if (m_z.avail_in < 2 || m_z.next_in[0] != 0x1f || m_z.next_in[1] != 0x8b) return Fine;
                 if (inflateReset(&m_z) != Z_OK) return Broken;
                 m_ended = false;
@@ -104,8 +105,7 @@ struct Transfer {
 bool sameOrigin(const QUrl& a, const QUrl& b) {
     const int defaultPort = a.scheme().compare(u"https", Qt::CaseInsensitive) == 0 ? 443 : 80;
     return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
-           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
-           a.port(defaultPort) == b.port(defaultPort);
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(defaultPort) == b.port(defaultPort);
 }
 
 } // namespace
@@ -120,7 +120,8 @@ std::optional<std::chrono::seconds> retryAfterDelay(const QByteArray& value, con
     if (allDigits) return std::chrono::seconds::max(); // more seconds than a 64-bit count holds
     // The preferred HTTP date form, "Sun, 06 Nov 1994 08:49:37 GMT"; the obsolete forms are not written by
     // any service still running.
-    QDateTime at = QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    QDateTime at =
+        QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
     if (!at.isValid()) return std::nullopt;
     at.setTimeSpec(Qt::UTC);
     const qint64 wait = nowUtc.secsTo(at);
@@ -226,12 +227,12 @@ QCoro::Task<Result<Hop>> getOnce(QNetworkAccessManager& nam, QUrl url, HttpGetOp
         co_return R::fail(QStringLiteral("no complete answer within %1 ms").arg(options.deadline.count()));
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // An HTTP error status still carries a body worth reading; a missing answer is a failure, and so is one
-    // whose transfer broke off (connection lost, time-out, a body that would not decode) after the status
-    // line: its body is incomplete.
+    // whose transfer broke off (connection lost, time-out) after the status line: its body is incomplete.
     const QNetworkReply::NetworkError error = reply->error();
     if (transfer->refused == Transfer::Undecodable)
-        co_return R::fail(QStringLiteral("body not decodable (Content-Encoding: %1)")
-                              .arg(QString::fromLatin1(reply->rawHeader("Content-Encoding").left(40).toPercentEncoding())));
+        co_return R::fail(
+            QStringLiteral("body not decodable (Content-Encoding: %1)")
+                .arg(QString::fromLatin1(reply->rawHeader("Content-Encoding").left(40).toPercentEncoding())));
     if (status == 0 || (error != QNetworkReply::NoError && !isStatusError(error, status)))
         co_return R::fail(reply->errorString());
     // A compressed body cut short decodes to a shorter one that looks whole.
@@ -272,8 +273,8 @@ QCoro::Task<Result<HttpResponse>> httpGet(QNetworkAccessManager& nam, QUrl url, 
         if (!next.isValid() || !sameOrigin(url, next))
             co_return R::fail(QStringLiteral("redirect to another origin not followed: ") + shown);
         if (redirects >= options.maxRedirects)
-            co_return R::fail(QStringLiteral("more than %1 redirects, the last to ").arg(options.maxRedirects) +
-                              shown);
+            co_return R::fail(
+                QStringLiteral("more than %1 redirects, the last to ").arg(options.maxRedirects) + shown);
         current = next;
     }
 }

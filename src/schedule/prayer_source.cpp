@@ -67,8 +67,8 @@ QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) 
         const auto now = std::chrono::steady_clock::now();
         if (now < *m_notBefore) {
             const auto left = std::chrono::ceil<std::chrono::seconds>(*m_notBefore - now);
-            qCDebug(scheduleLog).noquote() << "service asked to wait; no request for another" << left.count()
-                                           << "s";
+            qCDebug(scheduleLog).noquote()
+                << "service asked to wait; no request for another" << left.count() << "s";
             empty.outcome = MonthLoadOutcome::serviceAsksToWait;
             co_return empty;
         }

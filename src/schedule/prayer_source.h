@@ -35,8 +35,8 @@ enum class MonthLoadOutcome {
     found,               ///< an answer held days of the month
     noServiceConfigured, ///< no base URL: nothing was requested
     unsafeCityCode,      ///< the code cannot go into an address: nothing was requested
-    noNetwork, ///< every request failed without an answer (no network, refused, time-out, too large)
-    noDays,    ///< answers came, but none held a day of the month
+    noNetwork,         ///< every request failed without an answer (no network, refused, time-out, too large)
+    noDays,            ///< answers came, but none held a day of the month
     serviceAsksToWait, ///< the service answered "too many requests" or "unavailable", or its wait is not over
 };
 

@@ -465,15 +465,18 @@ TEST(CityCatalogPage, OptionsAreReadAsHtmlWritesThem) {
          "<option data-value=\"z\" value = \"a\">Alpha</option><option data-value=\"y\">None</option>",
          {{"a", "Alpha"}}},
         {"the first value attribute", "<option value=\"a\" VALUE=\"b\">Alpha</option>", {{"a", "Alpha"}}},
-        {"other tags that begin alike", "<optional value=\"a\">No</optional><option/value=\"b\">Beta</option>",
+        {"other tags that begin alike",
+         "<optional value=\"a\">No</optional><option/value=\"b\">Beta</option>",
          {{"b", "Beta"}}},
-        {"a tag that never ends", "<option value=\"a\">Alpha</option><option value=\"b\" title=\"Beta</option>",
+        {"a tag that never ends",
+         "<option value=\"a\">Alpha</option><option value=\"b\" title=\"Beta</option>",
          {{"a", "Alpha"}}},
         {"the page ends inside an option", "<option value=\"a\">Alpha", {{"a", "Alpha"}}},
         {"an implausibly long text",
          "<option value=\"a\">" + QByteArray::fromStdString(longName) + "</option><option value=\"b\">Beta",
          {{"b", "Beta"}}},
-        {"markup without its '>' inside a name", "<option value=\"a\"><<<<<b Alpha</option>",
+        {"markup without its '>' inside a name",
+         "<option value=\"a\"><<<<<b Alpha</option>",
          {{"a", "<<<<<b Alpha"}}},
     };
     for (const auto& c : cases) {
@@ -492,7 +495,8 @@ TEST(CityCatalogPage, OptionsAreReadAsHtmlWritesThem) {
 TEST(CityCatalogPage, PagesOfManyOptions) {
     QByteArray unterminated;
     for (int i = 0; i < 40'000; ++i)
-        unterminated += "<option value=\"c" + QByteArray::number(i % 100) + "\">Kota " + QByteArray::number(i);
+        unterminated +=
+            "<option value=\"c" + QByteArray::number(i % 100) + "\">Kota " + QByteArray::number(i);
     const auto parsed = CityCatalog::parseCatalogPage(unterminated);
     ASSERT_TRUE(parsed);
     ASSERT_EQ(parsed->size(), 100);

@@ -137,7 +137,8 @@ TEST_F(HttpGet, TheSizeLimitHoldsForTheDecodedBody) {
             EXPECT_TRUE(response->body == *c.decoded) << c.what << ": " << response->body.size() << " bytes";
         } else {
             ASSERT_FALSE(response) << c.what;
-            EXPECT_TRUE(response.error().contains(c.because)) << c.what << ": " << response.error().toStdString();
+            EXPECT_TRUE(response.error().contains(c.because))
+                << c.what << ": " << response.error().toStdString();
         }
         EXPECT_EQ(WarningCatcher::caught(), QStringList{}) << c.what;
     }
@@ -158,19 +159,19 @@ TEST_F(HttpGet, RedirectsStayOnTheOriginAndAreFew) {
     struct Case {
         const char* what;
         LoopbackServer::Handler handler;
-        bool followed;       // the final page arrives
-        qsizetype requests;  // at this server
+        bool followed;      // the final page arrives
+        qsizetype requests; // at this server
     } cases[] = {
         {"a loop", [](const Request& r) { return redirectTo(r.target); }, false, 6},
-        {"an endless chain",
-         [](const Request& r) { return redirectTo(r.target + "x"); }, false, 6},
+        {"an endless chain", [](const Request& r) { return redirectTo(r.target + "x"); }, false, 6},
         {"five hops and the page",
          [](const Request& r) {
              return r.target.size() < 6 + 5 ? redirectTo(r.target + "x", 301) : ok("page");
          },
          true, 6},
         {"a relative location",
-         [](const Request& r) { return r.target == "/start" ? redirectTo("/end", 307) : ok("page"); }, true, 2},
+         [](const Request& r) { return r.target == "/start" ? redirectTo("/end", 307) : ok("page"); }, true,
+         2},
         {"the same origin written out",
          [port](const Request& r) {
              return r.target == "/start" ? redirectTo("http://127.0.0.1:" + port + "/end", 308) : ok("page");
@@ -181,10 +182,10 @@ TEST_F(HttpGet, RedirectsStayOnTheOriginAndAreFew) {
              return r.target == "/start" ? redirectTo("http://localhost:" + port + "/end") : ok("page");
          },
          false, 1},
-        {"another scheme", [port](const Request&) { return redirectTo("https://127.0.0.1:" + port + "/end"); },
-         false, 1},
-        {"another port", [otherPort](const Request&) { return redirectTo("http://127.0.0.1:" + otherPort + "/"); },
-         false, 1},
+        {"another scheme",
+         [port](const Request&) { return redirectTo("https://127.0.0.1:" + port + "/end"); }, false, 1},
+        {"another port",
+         [otherPort](const Request&) { return redirectTo("http://127.0.0.1:" + otherPort + "/"); }, false, 1},
     };
     for (const Case& c : cases) {
         server.clearRequests();

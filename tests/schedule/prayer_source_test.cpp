@@ -313,11 +313,11 @@ protected:
 // A 429 or 503 is the service's answer for all seven addresses: asking the others at once is what it asked
 // us not to do.
 TEST_F(PrayerSourceWait, TooManyRequestsEndsTheLoadAndItsWaitHoldsTheNext) {
-    const QByteArray inAnHour =
-        QLocale::c()
-            .toString(QDateTime::currentDateTimeUtc().addSecs(3600), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"))
-            .toLatin1() +
-        " GMT";
+    const QByteArray inAnHour = QLocale::c()
+                                    .toString(QDateTime::currentDateTimeUtc().addSecs(3600),
+                                              QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"))
+                                    .toLatin1() +
+                                " GMT";
     struct Case {
         const char* what;
         Reply answer;
