@@ -148,6 +148,8 @@ QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCod
     case MonthLoadOutcome::invalidDays:
         return QStringLiteral("jawaban layanan jadwal untuk %1 bulan %2 ditolak: waktunya tidak sah")
             .arg(cityCode, month);
+    case MonthLoadOutcome::serviceAsksToWait:
+        return QStringLiteral("layanan jadwal sedang sibuk dan meminta agar permintaan ditunda sebentar");
     case MonthLoadOutcome::noDays:
     case MonthLoadOutcome::found:
         break;

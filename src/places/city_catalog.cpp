@@ -8,10 +8,14 @@
 #include "places/places_log.h"
 #include "platform/http_client.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QNetworkAccessManager>
-#include <QRegularExpression>
+#include <QPromise>
 #include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <qcoro/qcorofuture.h>
 
 #include <chrono>
 #include <cmath>
@@ -28,9 +32,77 @@ constexpr qint64 kMaxPageBytes = 8 * 1024 * 1024;
 // page may take, so a service trickling bytes cannot hold the catalogue for ever.
 constexpr auto kPageTimeout = 60s;
 
+// A city's name with its markup is a few dozen characters. Longer text is no name, and bounding it bounds the
+// cleaning each name goes through.
+constexpr qsizetype kMaxOptionText = 4096;
+
 QStringList withoutDuplicates(QStringList list) {
     list.removeDuplicates();
     return list;
+}
+
+bool isHtmlSpace(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+bool startsAt(QStringView text, qsizetype at, QLatin1StringView word) {
+    return text.size() - at >= word.size() &&
+           text.sliced(at, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+/// An option's start tag, read from just after "<option".
+struct OptionTag {
+    std::optional<QString> value; ///< the first "value" attribute's
+    qsizetype end = -1;           ///< just past its '>'; -1 when the tag never ends
+};
+
+// HTML's attribute syntax: a '>' inside a quoted value does not end the tag; names are compared without case.
+OptionTag readOptionTag(QStringView text, qsizetype p) {
+    OptionTag tag;
+    const qsizetype n = text.size();
+    while (p < n) {
+        while (p < n && (isHtmlSpace(text[p]) || text[p] == u'/'))
+            ++p;
+        if (p >= n) break;
+        if (text[p] == u'>') {
+            tag.end = p + 1;
+            return tag;
+        }
+        const qsizetype nameStart = p;
+        if (text[p] == u'=') ++p; // part of the name, where a name begins
+        while (p < n && !isHtmlSpace(text[p]) && text[p] != u'/' && text[p] != u'>' && text[p] != u'=')
+            ++p;
+        const QStringView name = text.sliced(nameStart, p - nameStart);
+        while (p < n && isHtmlSpace(text[p]))
+            ++p;
+        if (p >= n || text[p] != u'=') continue;
+        ++p;
+        while (p < n && isHtmlSpace(text[p]))
+            ++p;
+        QStringView value;
+        if (p < n && (text[p] == u'"' || text[p] == u'\'')) {
+            const qsizetype close = text.indexOf(text[p], p + 1);
+            if (close < 0) return tag;
+            value = text.sliced(p + 1, close - p - 1);
+            p = close + 1;
+        } else {
+            const qsizetype start = p;
+            while (p < n && !isHtmlSpace(text[p]) && text[p] != u'>')
+                ++p;
+            value = text.sliced(start, p - start);
+        }
+        if (!tag.value && name.compare(u"value", Qt::CaseInsensitive) == 0) tag.value = value.toString();
+    }
+    return tag;
+}
+
+/// Where the text of an option that starts at `from` ends: its end tag, or a tag that closes it implicitly.
+qsizetype optionTextEnd(QStringView text, qsizetype from) {
+    for (qsizetype p = text.indexOf(u'<', from); p >= 0; p = text.indexOf(u'<', p + 1)) {
+        for (const char* closer : {"</option", "<option", "<optgroup", "</optgroup", "</select"})
+            if (startsAt(text, p, QLatin1StringView(closer))) return p;
+    }
+    return text.size();
 }
 
 } // namespace
@@ -44,6 +116,12 @@ CityCatalog::~CityCatalog() = default;
 // QCoro 0.8 moves from a non-const lvalue given to co_return, so the member is always handed out as a copy.
 QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
     if (!m_cities.isEmpty()) co_return QList<CityEntry>(m_cities);
+    // Every view asks for the catalogue as the app starts; one fetch serves them all.
+    if (m_loading) {
+        const QFuture<void> loaded = m_loading->future();
+        co_await loaded;
+        co_return QList<CityEntry>(m_cities);
+    }
 
     if (auto saved = m_store.loadCatalog(); saved && !saved->isEmpty()) {
         m_cities = std::move(*saved);
@@ -51,17 +129,21 @@ QCoro::Task<QList<CityEntry>> CityCatalog::entries() {
         co_return QList<CityEntry>(m_cities);
     }
 
+    const auto loading = std::make_shared<QPromise<void>>();
+    loading->start();
+    m_loading = loading;
     const auto remote = co_await fetchRemoteCatalog();
     if (remote) {
-        QList<CityEntry> merged = merge(*remote);
-        m_store.saveCatalog(merged);
-        m_cities = merged;
+        m_cities = merge(*remote);
+        m_store.saveCatalog(m_cities);
         qCDebug(placesLog) << "catalogue:" << m_cities.size() << "cities from the service's page";
-        co_return merged;
+    } else {
+        // Nothing is written, so the next run tries the service again.
+        qCDebug(placesLog).noquote() << "catalogue: the built-in table (" + remote.error() + u')';
+        m_cities = m_fallback;
     }
-    // Nothing is written, so the next run tries the service again.
-    qCDebug(placesLog).noquote() << "catalogue: the built-in table (" + remote.error() + u')';
-    m_cities = m_fallback;
+    m_loading.reset();
+    loading->finish();
     co_return QList<CityEntry>(m_cities);
 }
 
@@ -109,23 +191,35 @@ QCoro::Task<Result<QList<CityEntry>>> CityCatalog::fetchRemoteCatalog() {
     }
     qCDebug(placesLog).noquote() << "GET" << url.toString() << "->" << response->status
                                  << response->body.size() << "bytes";
-    co_return parseCatalogPage(response->body);
+    // Megabytes of page are seconds of work, and the main thread must keep serving the bus and signals.
+    const QByteArray body = response->body;
+    QFuture<R> parsing = QtConcurrent::run(&CityCatalog::parseCatalogPage, body);
+    R parsed = co_await parsing;
+    co_return parsed;
 }
 
 Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
     using R = Result<QList<CityEntry>>;
-    const QString text = QString::fromUtf8(body); // invalid sequences become U+FFFD
-    static const QRegularExpression option(
-        QStringLiteral(R"re((?is)<option[^>]*value=["']([^"']+)["'][^>]*>(.*?)</option>)re"));
-    if (!option.isValid()) return R::fail(option.errorString());
+    const QString page = QString::fromUtf8(body); // invalid sequences become U+FFFD
+    const QStringView text(page);
 
     QList<CityEntry> entries;
     QHash<QString, qsizetype> indexByCode;
-    for (auto it = option.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.lastCapturedIndex() < 2 || m.capturedStart(1) < 0 || m.capturedStart(2) < 0) continue;
-        const QString code = m.captured(1).trimmed();
-        const QString name = cleanHtmlText(m.captured(2));
+    // Each search starts where the last option's text ended, so every character is looked at a bounded
+    // number of times however the page is cut.
+    for (qsizetype at = text.indexOf(u"<option", 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(u"<option", at, Qt::CaseInsensitive)) {
+        at += 7;
+        if (at < text.size() && !isHtmlSpace(text[at]) && text[at] != u'>' && text[at] != u'/')
+            continue; // another tag ("<optional>")
+        const OptionTag tag = readOptionTag(text, at);
+        if (tag.end < 0) break; // the rest of the page is inside a tag that never ends
+        const qsizetype textEnd = optionTextEnd(text, tag.end);
+        at = textEnd;
+        if (!tag.value || textEnd - tag.end > kMaxOptionText) continue;
+
+        const QString code = tag.value->trimmed();
+        const QString name = cleanHtmlText(text.sliced(tag.end, textEnd - tag.end).toString());
         if (code.isEmpty() || name.isEmpty()) continue;
         // The code ends up in file names and addresses; a page must not be able to steer either.
         if (!isSafeCityCode(code)) continue;
@@ -134,6 +228,8 @@ Result<QList<CityEntry>> CityCatalog::parseCatalogPage(const QByteArray& body) {
         if (const auto found = indexByCode.constFind(code); found != indexByCode.constEnd()) {
             entries[*found] = std::move(entry);
         } else {
+            if (entries.size() == kMaxCities)
+                return R::fail(QStringLiteral("more than %1 cities: not a city list").arg(kMaxCities));
             indexByCode.insert(code, entries.size());
             entries.append(std::move(entry));
         }

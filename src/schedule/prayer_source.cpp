@@ -6,15 +6,18 @@
 #include "platform/http_client.h"
 #include "schedule/schedule_log.h"
 
+#include <QDateTime>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace lumora {
 
 PrayerSource::PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
                            std::chrono::milliseconds requestTimeout,
-                           std::chrono::milliseconds requestDeadline)
+                           std::chrono::milliseconds requestDeadline, std::chrono::milliseconds maxRetryWait)
     : userAgent(std::move(userAgent)), baseUrl(std::move(baseUrl)), m_network(&network),
-      m_requestTimeout(requestTimeout), m_requestDeadline(requestDeadline) {}
+      m_requestTimeout(requestTimeout), m_requestDeadline(requestDeadline), m_maxRetryWait(maxRetryWait) {}
 
 QStringList PrayerSource::monthAddresses(const QString& baseUrl, const QString& cityCode,
                                          const QString& monthKey) {
@@ -39,6 +42,8 @@ QString describe(MonthLoadOutcome outcome) {
         return QStringLiteral("no answer (network)");
     case MonthLoadOutcome::invalidDays:
         return QStringLiteral("answers refused (times not a sound month)");
+    case MonthLoadOutcome::serviceAsksToWait:
+        return QStringLiteral("service asked to wait");
     case MonthLoadOutcome::noDays:
         break;
     }
@@ -61,29 +66,46 @@ QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) 
         co_return empty;
     }
 
+    if (m_notBefore) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < *m_notBefore) {
+            const auto left = std::chrono::ceil<std::chrono::seconds>(*m_notBefore - now);
+            qCDebug(scheduleLog).noquote()
+                << "service asked to wait; no request for another" << left.count() << "s";
+            empty.outcome = MonthLoadOutcome::serviceAsksToWait;
+            co_return empty;
+        }
+        m_notBefore.reset();
+    }
+
     bool answered = false;
     bool refused = false;
     for (const QString& address : monthAddresses(baseUrl, cityCode, monthKey)) {
-        const Result<QString> body = co_await fetch(address);
-        if (!body) {
-            qCDebug(scheduleLog).noquote() << "GET" << address << "failed:" << body.error();
+        const Result<Answer> answer = co_await fetch(address);
+        if (!answer) {
+            qCDebug(scheduleLog).noquote() << "GET" << address << "failed:" << answer.error();
             continue;
         }
         answered = true;
-        const Result<PrayerMonthCache> parsed = parse(*body, cityCode, monthKey);
+        const Result<PrayerMonthCache> parsed = parse(answer->body, cityCode, monthKey);
         if (!parsed) {
             qCDebug(scheduleLog).noquote() << "GET" << address << "unreadable:" << parsed.error();
-            continue;
+        } else {
+            qCDebug(scheduleLog).noquote() << "GET" << address << "->" << parsed->days.size() << "days";
         }
-        qCDebug(scheduleLog).noquote() << "GET" << address << "->" << parsed->days.size() << "days";
-        if (parsed->days.isEmpty()) continue;
-        // A month that is saved is shown for a week: one bad time would be a wrong reminder every day.
-        if (const std::optional<QString> problem = monthProblem(*parsed)) {
+        if (parsed && !parsed->days.isEmpty()) {
+            // A month that is saved is shown for a week: one bad time would be a wrong reminder every day.
+            const std::optional<QString> problem = monthProblem(*parsed);
+            if (!problem) co_return MonthLoad{*parsed, MonthLoadOutcome::found};
             qCDebug(scheduleLog).noquote() << "GET" << address << "refused:" << *problem;
             refused = true;
-            continue;
         }
-        co_return MonthLoad{*parsed, MonthLoadOutcome::found};
+        // The other addresses reach the same service: asking them too is what it just asked us not to do.
+        if (answer->status == 429 || answer->status == 503) {
+            noteBusy(answer->status, answer->retryAfter);
+            empty.outcome = MonthLoadOutcome::serviceAsksToWait;
+            co_return empty;
+        }
     }
     empty.outcome = refused    ? MonthLoadOutcome::invalidDays
                     : answered ? MonthLoadOutcome::noDays
@@ -91,19 +113,34 @@ QCoro::Task<MonthLoad> PrayerSource::loadMonth(QString cityCode, Instant month) 
     co_return empty;
 }
 
-QCoro::Task<Result<QString>> PrayerSource::fetch(QString address) const {
+void PrayerSource::noteBusy(int status, const QByteArray& retryAfter) const {
+    const auto asked = retryAfterDelay(retryAfter, QDateTime::currentDateTimeUtc());
+    if (!asked || asked->count() == 0) {
+        qCDebug(scheduleLog) << "service answered" << status << "without a wait";
+        return;
+    }
+    const auto wait = std::min<std::chrono::milliseconds>(
+        m_maxRetryWait, std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::min<std::chrono::seconds>(*asked, std::chrono::hours(24 * 365))));
+    m_notBefore = std::chrono::steady_clock::now() + wait;
+    qCDebug(scheduleLog) << "service answered" << status << "; no request for" << wait.count() << "ms";
+}
+
+QCoro::Task<Result<PrayerSource::Answer>> PrayerSource::fetch(QString address) const {
+    using R = Result<Answer>;
     const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid()) co_return Result<QString>::fail(QStringLiteral("invalid address: ") + address);
+    if (!url.isValid()) co_return R::fail(QStringLiteral("invalid address: ") + address);
     HttpGetOptions options;
     options.headers = {{"User-Agent", userAgent.toUtf8()}, {"Accept", kAccept}};
     options.timeout = m_requestTimeout;
     options.maxBytes = kMaxBodyBytes;
     options.deadline = m_requestDeadline;
     const Result<HttpResponse> response = co_await httpGet(*m_network, url, options);
-    if (!response) co_return Result<QString>::fail(response.error());
-    // Status and headers are not looked at: an error page that holds days is as good as any. Only UTF-8 is
-    // honoured, whatever the answer declares; invalid sequences become U+FFFD.
-    co_return Result<QString>::ok(QString::fromUtf8(response->body));
+    if (!response) co_return R::fail(response.error());
+    // An error page that holds days is as good as any. Only UTF-8 is honoured, whatever the answer declares;
+    // invalid sequences become U+FFFD.
+    Answer answer{QString::fromUtf8(response->body), response->status, response->retryAfter};
+    co_return R::ok(std::move(answer));
 }
 
 } // namespace lumora

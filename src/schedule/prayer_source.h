@@ -35,9 +35,10 @@ enum class MonthLoadOutcome {
     found,               ///< an answer held days of the month
     noServiceConfigured, ///< no base URL: nothing was requested
     unsafeCityCode,      ///< the code cannot go into an address: nothing was requested
-    noNetwork,   ///< every request failed without an answer (no network, refused, time-out, too large)
-    noDays,      ///< answers came, but none held a day of the month
-    invalidDays, ///< an answer held days, but not a sound month (see monthProblem): it was refused
+    noNetwork,         ///< every request failed without an answer (no network, refused, time-out, too large)
+    noDays,            ///< answers came, but none held a day of the month
+    invalidDays,       ///< an answer held days, but not a sound month (see monthProblem): it was refused
+    serviceAsksToWait, ///< the service answered "too many requests" or "unavailable", or its wait is not over
 };
 
 /// A few words for the log.
@@ -58,12 +59,16 @@ public:
     static constexpr std::chrono::milliseconds kRequestDeadline{60'000};
     static constexpr qint64 kMaxBodyBytes = 4 * 1024 * 1024;
     static constexpr const char* kAccept = "text/html,application/json,application/xml;q=0.9,*/*;q=0.8";
+    /// The longest "Retry-After" honoured: a service (or whoever answers in its name) cannot keep the app on
+    /// computed times for longer than this at a time.
+    static constexpr std::chrono::seconds kMaxRetryWait{600};
 
     /// `network` and the source itself must outlive every load they start; `baseUrl` is the service's base
     /// URL (empty: none configured); the time-out and the deadline are per request.
     PrayerSource(QNetworkAccessManager& network, QString userAgent, QString baseUrl,
                  std::chrono::milliseconds requestTimeout = kRequestTimeout,
-                 std::chrono::milliseconds requestDeadline = kRequestDeadline);
+                 std::chrono::milliseconds requestDeadline = kRequestDeadline,
+                 std::chrono::milliseconds maxRetryWait = kMaxRetryWait);
 
     /// Sent as "User-Agent".
     QString userAgent;
@@ -72,7 +77,9 @@ public:
 
     /// The month holding `month` for `cityCode`: the first of the service's seven address forms whose answer
     /// yields a sound month with days (monthProblem), else an empty month. Never fails; with no base URL
-    /// configured nothing is requested.
+    /// configured nothing is requested. An answer of 429 or 503 without a sound month ends the load at that
+    /// address, and its "Retry-After" (up to the cap) holds back every later load of this source until it has
+    /// passed.
     QCoro::Task<PrayerMonthCache> loadMonthDetailed(QString cityCode, Instant month) const;
     /// The same load, with how it went.
     QCoro::Task<MonthLoad> loadMonth(QString cityCode, Instant month) const;
@@ -101,11 +108,22 @@ public:
                                       const QString& monthKey);
 
 private:
-    QCoro::Task<Result<QString>> fetch(QString address) const;
+    struct Answer {
+        QString body;
+        int status = 0;
+        QByteArray retryAfter;
+    };
+    QCoro::Task<Result<Answer>> fetch(QString address) const;
+    /// Notes the wait an answer of `status` asks for.
+    void noteBusy(int status, const QByteArray& retryAfter) const;
 
     QNetworkAccessManager* m_network;
     std::chrono::milliseconds m_requestTimeout;
     std::chrono::milliseconds m_requestDeadline;
+    std::chrono::milliseconds m_maxRetryWait;
+    // On the monotonic clock: a wall clock set back must not stretch the service's wait. Loads are const
+    // to their callers; the wait is the service's state, not part of the source's configuration.
+    mutable std::optional<std::chrono::steady_clock::time_point> m_notBefore;
 };
 
 } // namespace lumora

@@ -6,7 +6,11 @@
 #include "support/printers.h"
 #include "support/temp_home.h"
 
+#include <QDateTime>
+#include <QLocale>
+#include <QMap>
 #include <QNetworkAccessManager>
+#include <QThread>
 
 #include <qcoro/qcorotask.h>
 
@@ -261,4 +265,114 @@ TEST_F(PrayerSourceFetch, NoListenerGivesTheEmptyMonth) {
     baseUrl = closed.toString();
     EXPECT_EQ(load("jakarta", may, PrayerSource::kRequestTimeout),
               (PrayerMonthCache{"jakarta", "2024-05", {}}));
+}
+
+// Qt follows 50 redirects anywhere unless told otherwise: a looping service cost 51 requests per address.
+TEST_F(PrayerSourceFetch, ARedirectLoopCostsAFewRequestsPerAddress) {
+    server.setHandler([](const Request& r) {
+        Reply loop;
+        loop.status = 302;
+        loop.headers = {{"Location", r.target}};
+        return loop;
+    });
+    EXPECT_EQ(load("jakarta", may), (PrayerMonthCache{"jakarta", "2024-05", {}}));
+    QMap<QByteArray, int> perAddress;
+    for (const Request& r : server.requests())
+        ++perAddress[r.target];
+    EXPECT_EQ(perAddress.size(), 7);
+    for (auto it = perAddress.cbegin(); it != perAddress.cend(); ++it)
+        EXPECT_LE(it.value(), 6) << it.key().constData();
+}
+
+// 64 MiB of blanks are 64 KiB on the wire; decoded, they pass the limit, and the next address is asked
+// (why the attempt failed is the HTTP client's test).
+TEST_F(PrayerSourceFetch, ACompressedBombFailsThatAttempt) {
+    Reply bomb;
+    bomb.body = LoopbackServer::gzipBlanks(64 * 1024 * 1024);
+    bomb.headers = {{"Content-Encoding", "gzip"}};
+    server.setHandler(only("&export=json", bomb, reply(200, jsonMonth("2024-05", 31))));
+    EXPECT_EQ(load("jakarta", may, 2s).days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+namespace {
+
+/// One source kept across loads, as the app keeps it, with a short cap on the service's wait.
+class PrayerSourceWait : public PrayerSourceFetch {
+protected:
+    MonthLoad loadAgain() { return QCoro::waitFor(source.loadMonth("jakarta", may)); }
+    static Reply busy(int status, QByteArray retryAfter) {
+        Reply r = reply(status, "<h1>Busy</h1>");
+        if (!retryAfter.isNull()) r.headers = {{"Retry-After", retryAfter}};
+        return r;
+    }
+
+    static constexpr auto kCap = 400ms;
+    PrayerSource source{nam, "Lumora-Test/1.0 (Linux)", baseUrl, 1s, PrayerSource::kRequestDeadline, kCap};
+};
+
+} // namespace
+
+// A 429 or 503 is the service's answer for all seven addresses: asking the others at once is what it asked
+// us not to do.
+TEST_F(PrayerSourceWait, TooManyRequestsEndsTheLoadAndItsWaitHoldsTheNext) {
+    const QByteArray inAnHour = QLocale::c()
+                                    .toString(QDateTime::currentDateTimeUtc().addSecs(3600),
+                                              QStringLiteral("ddd, dd MMM yyyy HH:mm:ss"))
+                                    .toLatin1() +
+                                " GMT";
+    struct Case {
+        const char* what;
+        Reply answer;
+        bool waits; // the next load, made at once, sends nothing
+    } cases[] = {
+        {"429 with seconds", busy(429, "120"), true},
+        {"503 with seconds", busy(503, "3600"), true},
+        {"429 with a date", busy(429, inAnHour), true},
+        {"429 without a wait", busy(429, QByteArray()), false},
+        {"503 with a wait of 0", busy(503, "0"), false},
+        {"429 with an unreadable wait", busy(429, "later"), false},
+    };
+    for (const Case& c : cases) {
+        PrayerSource fresh{nam, "Lumora-Test/1.0 (Linux)", baseUrl, 1s, PrayerSource::kRequestDeadline, kCap};
+        server.clearRequests();
+        server.setHandler([&c](const Request&) { return c.answer; });
+        const MonthLoad first = QCoro::waitFor(fresh.loadMonth("jakarta", may));
+        EXPECT_EQ(first.outcome, MonthLoadOutcome::serviceAsksToWait) << c.what;
+        EXPECT_TRUE(first.month.days.isEmpty()) << c.what;
+        EXPECT_EQ(server.requests().size(), 1) << c.what;
+
+        server.clearRequests();
+        const MonthLoad second = QCoro::waitFor(fresh.loadMonth("jakarta", may));
+        EXPECT_EQ(second.outcome, MonthLoadOutcome::serviceAsksToWait) << c.what;
+        EXPECT_EQ(server.requests().size(), c.waits ? 0 : 1) << c.what;
+    }
+}
+
+// However long the service asks for, the wait ends at the cap; then the service is asked again, and a good
+// answer is taken.
+TEST_F(PrayerSourceWait, TheWaitEndsAtTheCap) {
+    server.setHandler([](const Request&) { return busy(429, "86400"); });
+    EXPECT_EQ(loadAgain().outcome, MonthLoadOutcome::serviceAsksToWait);
+    server.clearRequests();
+    server.setHandler([](const Request&) { return reply(200, jsonMonth("2024-05", 31)); });
+    EXPECT_EQ(loadAgain().outcome, MonthLoadOutcome::serviceAsksToWait);
+    EXPECT_TRUE(server.requests().isEmpty()) << "inside the wait";
+
+    QThread::msleep(static_cast<unsigned long>((kCap + 100ms).count()));
+    const MonthLoad after = loadAgain();
+    EXPECT_EQ(after.outcome, MonthLoadOutcome::found);
+    EXPECT_EQ(after.month.days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+// An error page that holds days is as good as any, a busy one included.
+TEST_F(PrayerSourceWait, ABusyAnswerWithDaysIsTaken) {
+    Reply withDays = reply(503, jsonMonth("2024-05", 31));
+    withDays.headers = {{"Retry-After", "120"}};
+    server.setHandler([withDays](const Request&) { return withDays; });
+    const MonthLoad load = loadAgain();
+    EXPECT_EQ(load.outcome, MonthLoadOutcome::found);
+    EXPECT_EQ(load.month.days.size(), 31);
+    EXPECT_EQ(server.requests().size(), 1);
 }

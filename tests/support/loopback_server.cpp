@@ -9,6 +9,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -42,12 +44,20 @@ QByteArray reasonPhrase(int status) {
         return "Moved Permanently";
     case 302:
         return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
     case 400:
         return "Bad Request";
     case 403:
         return "Forbidden";
     case 404:
         return "Not Found";
+    case 429:
+        return "Too Many Requests";
     case 500:
         return "Internal Server Error";
     case 503:
@@ -73,7 +83,40 @@ LoopbackServer::Request parseHead(const QByteArray& head) {
     return request;
 }
 
+/// Feeds `pieces` pieces of `piece` (the last one cut to `lastSize`) through one gzip stream.
+QByteArray gzipPieces(const QByteArray& piece, qint64 pieces, qsizetype lastSize) {
+    z_stream z{};
+    // 15 + 16: a gzip header and trailer around the deflate data, as "Content-Encoding: gzip" means.
+    if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) return {};
+    QByteArray out;
+    char buffer[64 * 1024];
+    for (qint64 i = 0; i < pieces; ++i) {
+        const bool last = i + 1 == pieces;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.constData()));
+        z.avail_in = static_cast<uInt>(last ? lastSize : piece.size());
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return out;
+}
+
 } // namespace
+
+QByteArray LoopbackServer::gzip(const QByteArray& bytes) {
+    return gzipPieces(bytes, 1, bytes.size());
+}
+
+QByteArray LoopbackServer::gzipBlanks(qint64 count) {
+    constexpr qsizetype kPiece = 1024 * 1024;
+    const qint64 pieces = std::max<qint64>(1, (count + kPiece - 1) / kPiece);
+    const qsizetype last = count <= 0 ? 0 : qsizetype(count - (pieces - 1) * kPiece);
+    return gzipPieces(QByteArray(kPiece, ' '), pieces, last);
+}
 
 // The server and its sockets are created, used and destroyed inside run(), so they all belong to this thread.
 class LoopbackServer::Thread : public QThread {
@@ -129,6 +172,8 @@ private:
         QByteArray out =
             "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
         if (!reply.contentType.isEmpty()) out += "Content-Type: " + reply.contentType + "\r\n";
+        for (const auto& [name, value] : reply.headers)
+            out += name + ": " + value + "\r\n";
         if (!unbounded) out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         out += "Connection: close\r\n\r\n";
         socket->write(out);

@@ -37,7 +37,16 @@ public:
         /// When above 0: no Content-Length, and after the head one blank goes out per interval until the
         /// client gives up (a service that is never quite silent); `body` is not sent.
         std::chrono::milliseconds trickleEvery{0};
+        /// Further header lines, sent as given after Content-Type ("Location", "Retry-After",
+        /// "Content-Encoding" with a body already encoded, ...).
+        QList<std::pair<QByteArray, QByteArray>> headers{};
     };
+    /// `bytes` in gzip form, for a body sent with "Content-Encoding: gzip".
+    static QByteArray gzip(const QByteArray& bytes);
+    /// `count` blanks in gzip form, built piece by piece so that a body decoding to gigabytes costs only
+    /// its compressed size (about a thousandth) in memory.
+    static QByteArray gzipBlanks(qint64 count);
+
     /// Called on the server's thread, once per request.
     using Handler = std::function<Reply(const Request&)>;
 
