@@ -75,6 +75,14 @@ public:
         connect(m_window.dashboard(), &DashboardView::refreshRequested, &m_viewModel,
                 &AppViewModel::startRefresh);
         connect(&m_tray, &TrayController::refreshRequested, &m_viewModel, &AppViewModel::startRefresh);
+        // A reminder changed in the settings file (by `lumora config`, an editor or the settings window)
+        // replaces what is pending without a restart.
+        Preferences& preferences = m_services.preferences();
+        m_viewModel.setReminderPlan(ReminderPlan::from(preferences));
+        connect(&preferences, &Preferences::changed, this, [this, &preferences](const QString& key) {
+            if (key.startsWith(QStringLiteral("reminders.")))
+                m_viewModel.setReminderPlan(ReminderPlan::from(preferences));
+        });
         connect(&m_window, &MainWindow::closed, this, &DesktopApp::windowClosed);
         auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &m_window);
         connect(quit, &QShortcut::activated, qApp, &QCoreApplication::quit);

@@ -38,6 +38,7 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
     AppConfig config;
     config.dataFolder = UserFolders::resolve().dataFolder;
     config.settingsPath = settingsPath;
+    config.environment = environment;
 
     config.scheduleBaseUrl = environment.contains(QStringLiteral("LUMORA_SCHEDULE_URL"))
                                  ? environment.value(QStringLiteral("LUMORA_SCHEDULE_URL")).trimmed()

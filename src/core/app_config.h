@@ -21,6 +21,8 @@ struct AppConfig {
     QString dataFolder;
     /// The settings file.
     QString settingsPath;
+    /// The environment the values were resolved from; the preferences it pins are read through it.
+    QProcessEnvironment environment;
     /// The schedule service's base URL (its path ends in "/adzan/"): LUMORA_SCHEDULE_URL when set, even to
     /// empty, else the build's default. Empty: no service, nothing is requested.
     QString scheduleBaseUrl;

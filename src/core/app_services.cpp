@@ -25,7 +25,8 @@ AppServices::AppServices(AppConfig config, const Clock& clock)
                                  PrayerSource(m_network, QString::fromLatin1(kUserAgent),
                                               m_config.scheduleBaseUrl),
                                  m_config.hisabEnabled),
-                   m_catalog, m_store, m_clock) {
+                   m_catalog, m_store, m_clock),
+      m_preferences(std::make_unique<Preferences>(m_config.environment, m_config.settingsPath)) {
     applyHijriSettings(m_config.hijri);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/app_config.h"
+#include "core/preferences.h"
 #include "core/prayer_repository.h"
 #include "places/city_catalog.h"
 #include "places/data_store.h"
@@ -41,6 +42,8 @@ public:
     DataStore& store() { return m_store; }
     CityCatalog& catalog() { return m_catalog; }
     PrayerRepository& repository() { return m_repository; }
+    /// The user's preferences over the config's environment and settings file; they follow the file.
+    Preferences& preferences() { return *m_preferences; }
     /// Made on first use: the system's positioning source is only started when someone needs a fix.
     LocationService& locationService();
     /// Made on first use, over the desktop's notification server.
@@ -58,6 +61,7 @@ private:
     DataStore m_store;
     CityCatalog m_catalog;
     PrayerRepository m_repository;
+    std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<LocationService> m_locationService;
     std::unique_ptr<NotificationCenter> m_notificationCenter;
 };

@@ -172,8 +172,16 @@ QCoro::Task<> AppViewModel::refresh(std::optional<GeoPoint> location) {
     m_lastClockSample = now;
     setCountdownNow(now);
     applyState(loaded);
-    if (m_notifications) scheduleNotifications(m_state, *m_notifications);
+    if (m_notifications) scheduleNotifications(m_state, *m_notifications, m_reminderPlan);
     Q_EMIT refreshFinished();
+}
+
+void AppViewModel::setReminderPlan(const ReminderPlan& plan) {
+    if (plan == m_reminderPlan) return;
+    m_reminderPlan = plan;
+    qCDebug(coreLog) << "reminders changed: pending notifications replaced";
+    // Before the first load the state has no days and nothing is planned; that load plans with this choice.
+    if (m_notifications) scheduleNotifications(m_state, *m_notifications, m_reminderPlan);
 }
 
 void AppViewModel::applyState(const AppState& state) {

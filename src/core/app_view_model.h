@@ -2,6 +2,7 @@
 
 // moc 6.4 cannot parse libstdc++'s <compare>, which instant.h pulls in; moc needs nothing from it.
 #ifndef Q_MOC_RUN
+#include "core/prayer_notifications.h"
 #include "model/app_state.h"
 #include "model/instant.h"
 #endif
@@ -69,6 +70,9 @@ public:
     QCoro::Task<> refresh(std::optional<GeoPoint> location);
     /// Starts a refresh with the location service's current location, without waiting for it.
     void startRefresh();
+    /// The reminders the user chose; a change replaces what is pending at once, for the state shown.
+    void setReminderPlan(const ReminderPlan& plan);
+    const ReminderPlan& reminderPlan() const { return m_reminderPlan; }
 
     // The clock's steps; public so the shell (and tests) can drive them.
     /// Every second: detects clock jumps, advances the countdown, keeps the blink clock and the day in step,
@@ -121,6 +125,7 @@ private:
     LocationService& m_locationService;
     PrayerRepository& m_repository;
     QPointer<NotificationCenter> m_notifications;
+    ReminderPlan m_reminderPlan = ReminderPlan::defaults();
     const Clock& m_clock;
     QDBusConnection m_widgetBus;
 

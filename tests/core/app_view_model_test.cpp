@@ -349,3 +349,31 @@ TEST_F(ViewModel, NotificationsFollowEveryAppliedState) {
     for (const NotificationRequest& r : center.pendingRequests())
         EXPECT_FALSE(r.identifier.startsWith("2026-03-07")) << r.identifier.toStdString();
 }
+
+// A changed choice of reminders replaces what is pending for the state shown, without a load.
+TEST_F(ViewModel, AChangedReminderPlanReplacesThePendingOnes) {
+    auto log = std::make_shared<test::RecordingBackend::Log>();
+    NotificationCenter center(clock, std::make_unique<test::RecordingBackend>(log));
+    auto provider = std::make_unique<test::FakeLocationProvider>(LocationProvider::authorizedWhenInUse);
+    location = std::make_unique<LocationService>(std::move(provider), store);
+    AppViewModel model(*location, repository, &center, clock, QDBusConnection("none"));
+    ASSERT_TRUE(spinUntil([&] { return !model.isLoading(); }));
+    const auto find = [&](const QString& id) -> std::optional<NotificationRequest> {
+        for (const NotificationRequest& r : center.pendingRequests())
+            if (r.identifier == id) return r;
+        return std::nullopt;
+    };
+    ASSERT_TRUE(find("2026-03-07-ashar-5after"));
+
+    int refreshes = 0;
+    QObject::connect(&model, &AppViewModel::refreshStarted, [&] { ++refreshes; });
+    ReminderPlan plan = ReminderPlan::defaults();
+    plan.of(PrayerName::ashar) = ReminderTimes{7, true, 0};
+    model.setReminderPlan(plan);
+    const auto reminder = find("2026-03-07-ashar-reminder");
+    ASSERT_TRUE(reminder);
+    EXPECT_EQ(reminder->trigger.hour * 60 + reminder->trigger.minute, 15 * 60 + 13 - 7);
+    EXPECT_FALSE(find("2026-03-07-ashar-5after"));
+    EXPECT_TRUE(find("2026-03-07-isya-5after")) << "the other prayers keep theirs";
+    EXPECT_EQ(refreshes, 0);
+}
