@@ -87,7 +87,8 @@ Options parse(const QStringList& args) {
             const qsizetype eq = a.indexOf(u'=');
             const QString name = eq < 0 ? a : a.left(eq);
             if (!valued.contains(name)) {
-                o.error = QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora-widget --help)").arg(echoed(name));
+                o.error = QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora-widget --help)")
+                              .arg(echoed(name));
                 return o;
             }
             if (eq >= 0) {
@@ -220,7 +221,8 @@ int hostCommand(int argc, char** argv, const Options& o) {
         AdvisoryLock::acquire(folders.dataFolder + QStringLiteral("/lumora-widget.lock"));
     if (!lock.isHeld()) {
         if (lock.state() == AdvisoryLock::State::heldElsewhere) return 0;
-        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(echoed(folders.dataFolder)), 1);
+        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(echoed(folders.dataFolder)),
+                    1);
     }
 
     QApplication app(argc, argv);
@@ -262,8 +264,8 @@ int run(int argc, char** argv) {
         return renderCommand(o);
     }
     if (!o.command.isEmpty())
-        return fail(
-            QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora-widget --help)").arg(echoed(o.command)));
+        return fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora-widget --help)")
+                        .arg(echoed(o.command)));
     return hostCommand(argc, argv, o);
 }
 

@@ -125,9 +125,9 @@ bool drawsPictures(QByteArrayView command) {
 int run(const QStringList& args) {
     const QString name = args.value(0);
     const Command* command = args.isEmpty() ? commandNamed(QStringLiteral("help")) : commandNamed(name);
-    const int status = command ? command->run(args.mid(1))
-                               : fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora help)")
-                                          .arg(echoed(name)));
+    const int status =
+        command ? command->run(args.mid(1))
+                : fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora help)").arg(echoed(name)));
     // Output that never arrived is a failure, whatever the command thought of it.
     if (!outputWritten()) {
         const int error = errno;

@@ -186,10 +186,10 @@ int runDesktopApp(int& argc, char** argv, const AppOptions& options) {
     const bool held = lock.acquire();
     if (!held && lock.state() == AdvisoryLock::State::cannotOpen) {
         // Not another copy: nobody could ever answer a knock, so saying nothing would look like success.
-        QTextStream(stderr) << "lumora: "
-                            << QStringLiteral("tidak dapat membuka kunci %1: %2")
-                                   .arg(echoed(lock.lockPath()), lock.reason())
-                            << Qt::endl;
+        QTextStream(stderr)
+            << "lumora: "
+            << QStringLiteral("tidak dapat membuka kunci %1: %2").arg(echoed(lock.lockPath()), lock.reason())
+            << Qt::endl;
         return 1;
     }
     if (!held) {

@@ -29,8 +29,8 @@ public:
     State state() const { return m_state; }
     bool isHeld() const { return m_state == State::held; }
     QString path() const { return m_path; }
-    /// Why the file could not be opened or locked: an errno value, or -1 for a file that is not a regular one;
-    /// 0 unless `cannotOpen`.
+    /// Why the file could not be opened or locked: an errno value, or -1 for a file that is not a regular
+    /// one; 0 unless `cannotOpen`.
     int error() const { return m_error; }
     /// `error` in a few Indonesian words for a message ("bukan berkas biasa"); empty unless `cannotOpen`.
     QString reason() const;

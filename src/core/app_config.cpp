@@ -63,8 +63,9 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
     if (!unknown.isEmpty())
         config.locationProblem =
             QStringLiteral("lokasi \"%1\" tidak dikenal; %2")
-                .arg(echoed(unknown.first()), config.fixedLocation ? QStringLiteral("memakai lokasi dari pengaturan")
-                                                           : QStringLiteral("memakai lokasi perangkat"));
+                .arg(echoed(unknown.first()), config.fixedLocation
+                                                  ? QStringLiteral("memakai lokasi dari pengaturan")
+                                                  : QStringLiteral("memakai lokasi perangkat"));
 
     config.hijri = parseHijriSettings(settings.text(QStringLiteral("hijriCalendar")),
                                       settings.text(QStringLiteral("hijriOffset")), &echoed);

@@ -165,7 +165,8 @@ TEST_F(InstanceChannelTest, AnEndlessLineCostsTheServerNoMemory) {
     ASSERT_TRUE(spinUntil(
         [&] {
             pollfd p{report[0], POLLIN, 0};
-            if (::poll(&p, 1, 0) == 1) reported = ::read(report[0], &written, sizeof written) == sizeof written;
+            if (::poll(&p, 1, 0) == 1)
+                reported = ::read(report[0], &written, sizeof written) == sizeof written;
             return reported;
         },
         60s));
@@ -194,7 +195,8 @@ TEST_F(InstanceChannelTest, ACrowdOfSilentClientsLocksNobodyOut) {
 
     EXPECT_TRUE(knock());
     EXPECT_TRUE(spinUntil([&] { return raised == 1; })) << "the start was locked out by the crowd";
-    EXPECT_TRUE(spinUntil([&] { return channel.connectionCount() == 0; })) << "silent clients outlived the limit";
+    EXPECT_TRUE(spinUntil([&] { return channel.connectionCount() == 0; }))
+        << "silent clients outlived the limit";
     EXPECT_LE(openDescriptors(), baseline + kCrowd + 2) << "the server kept descriptors of dropped clients";
 }
 

@@ -79,9 +79,9 @@ int hijri(const QStringList& args) {
     if (calendarArg) {
         const auto kind = hijriCalendarFromName(*calendarArg);
         if (!kind)
-            return fail(
-                QStringLiteral("kalender tidak dikenal: %1 (indonesia atau ummalqura)").arg(echoed(*calendarArg)),
-                kUsageError);
+            return fail(QStringLiteral("kalender tidak dikenal: %1 (indonesia atau ummalqura)")
+                            .arg(echoed(*calendarArg)),
+                        kUsageError);
         settings.calendar = *kind;
     }
     // Bad stored values are reported once and left at their defaults.

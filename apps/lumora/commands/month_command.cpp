@@ -27,7 +27,8 @@ QString emptyServiceMonthReason(MonthLoadOutcome outcome, const QString& cityCod
     case MonthLoadOutcome::found:
         break;
     }
-    return QStringLiteral("jawaban layanan jadwal tidak memuat hari untuk %1 bulan %2").arg(echoed(cityCode), month);
+    return QStringLiteral("jawaban layanan jadwal tidak memuat hari untuk %1 bulan %2")
+        .arg(echoed(cityCode), month);
 }
 
 } // namespace
@@ -38,7 +39,8 @@ int month(const QStringList& args) {
     if (o.positionals.size() > 2) return fail(QStringLiteral("terlalu banyak argumen"));
     const auto source = o.source ? parseMonthSource(*o.source) : MonthSource::automatic;
     if (!source)
-        return fail(QStringLiteral("sumber tidak dikenal: %1 (%2)").arg(echoed(*o.source), monthSourceNames()));
+        return fail(
+            QStringLiteral("sumber tidak dikenal: %1 (%2)").arg(echoed(*o.source), monthSourceNames()));
     QString error;
     auto session = makeSession(o, &error);
     if (!session) return fail(error);
@@ -58,7 +60,8 @@ int month(const QStringList& args) {
     if (monthArg) {
         const auto parsed = DateHelpers::fromCivil(
             CivilTime{monthArg->left(4).toInt(), monthArg->mid(5, 2).toInt(), 1, 0, 0, 0});
-        if (!parsed) return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(echoed(*monthArg)));
+        if (!parsed)
+            return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(echoed(*monthArg)));
         monthStart = *parsed;
     }
 

@@ -1,7 +1,7 @@
 #include "command_handlers.h"
 
-#include "cli_output.h"
 #include "cli_options.h"
+#include "cli_output.h"
 
 #include "schedule/prayer_source.h"
 
@@ -19,11 +19,13 @@ int parse(const QStringList& args) {
         return fail(QStringLiteral("bulan tidak valid: %1 (contoh: 2026-03)").arg(echoed(*o.month)));
     QFile file(o.positionals.first());
     if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(echoed(file.fileName()), file.errorString()));
+        return fail(
+            QStringLiteral("tidak dapat membaca %1: %2").arg(echoed(file.fileName()), file.errorString()));
     // No more than a service answer may hold, so an endless input (/dev/zero) is refused, not swallowed.
     const QByteArray bytes = file.read(PrayerSource::kMaxBodyBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("tidak dapat membaca %1: %2").arg(echoed(file.fileName()), file.errorString()));
+        return fail(
+            QStringLiteral("tidak dapat membaca %1: %2").arg(echoed(file.fileName()), file.errorString()));
     if (bytes.size() > PrayerSource::kMaxBodyBytes)
         return fail(QStringLiteral("%1 terlalu besar: jawaban layanan paling banyak %2 MiB")
                         .arg(echoed(file.fileName()))

@@ -1,7 +1,7 @@
 #include "command_handlers.h"
 
-#include "cli_output.h"
 #include "cli_options.h"
+#include "cli_output.h"
 
 #include "places/gazetteer.h"
 

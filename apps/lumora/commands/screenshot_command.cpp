@@ -40,13 +40,15 @@ int screenshot(const QStringList& args) {
             "pemakaian: lumora screenshot FILE.png [--at WAKTU] [--size LxT] [--scale N] [--loading]"));
 
     const QSize size = o.size ? sizeFrom(*o.size).value_or(QSize()) : QSize(731, 500);
-    if (size.isEmpty()) return fail(QStringLiteral("ukuran tidak valid: %1 (contoh: 731x500)").arg(echoed(*o.size)));
+    if (size.isEmpty())
+        return fail(QStringLiteral("ukuran tidak valid: %1 (contoh: 731x500)").arg(echoed(*o.size)));
     double scale = 1;
     if (o.scale) {
         bool ok = false;
         scale = o.scale->toDouble(&ok);
         if (!ok || !std::isfinite(scale) || scale <= 0 || scale > kMaxScreenshotScale)
-            return fail(QStringLiteral("skala tidak valid: %1 (angka di atas 0 sampai 8)").arg(echoed(*o.scale)));
+            return fail(
+                QStringLiteral("skala tidak valid: %1 (angka di atas 0 sampai 8)").arg(echoed(*o.scale)));
     }
     if (std::ceil(size.width() * scale) > kMaxScreenshotSide ||
         std::ceil(size.height() * scale) > kMaxScreenshotSide)
