@@ -87,7 +87,8 @@ Options parse(const QStringList& args) {
             const qsizetype eq = a.indexOf(u'=');
             const QString name = eq < 0 ? a : a.left(eq);
             if (!valued.contains(name)) {
-                o.error = QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora-widget --help)").arg(name);
+                o.error = QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora-widget --help)")
+                              .arg(echoed(name));
                 return o;
             }
             if (eq >= 0) {
@@ -95,7 +96,7 @@ Options parse(const QStringList& args) {
             } else if (i + 1 < args.size()) {
                 o.values[name] = args[++i];
             } else {
-                o.error = QStringLiteral("%1 memerlukan nilai").arg(name);
+                o.error = QStringLiteral("%1 memerlukan nilai").arg(echoed(name));
                 return o;
             }
         } else {
@@ -108,7 +109,7 @@ Options parse(const QStringList& args) {
 // Only `only` of the valued options are allowed, and `json` only where asked.
 QString checkAllowed(const Options& o, const QStringList& only, bool jsonAllowed) {
     for (const auto& [name, value] : o.values)
-        if (!only.contains(name)) return QStringLiteral("%1 tidak berlaku di sini").arg(name);
+        if (!only.contains(name)) return QStringLiteral("%1 tidak berlaku di sini").arg(echoed(name));
     if (o.json && !jsonAllowed) return QStringLiteral("--json tidak berlaku di sini");
     return {};
 }
@@ -117,7 +118,7 @@ std::optional<Instant> atOption(const Options& o, QString* error) {
     const auto at = o.value("--at");
     if (!at) return SystemClock::instance().now();
     const auto t = parseLocalIso(*at);
-    if (!t) *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*at);
+    if (!t) *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(echoed(*at));
     return t;
 }
 
@@ -125,7 +126,7 @@ std::optional<WidgetFamily> familyOption(const Options& o, QString* error) {
     const auto name = o.value("--family");
     if (!name) return std::nullopt;
     const auto family = widgetFamilyFromName(*name);
-    if (!family) *error = QStringLiteral("ukuran tidak dikenal: %1 (small atau medium)").arg(*name);
+    if (!family) *error = QStringLiteral("ukuran tidak dikenal: %1 (small atau medium)").arg(echoed(*name));
     return family;
 }
 
@@ -150,7 +151,7 @@ QJsonObject entryJson(const LumoraWidgetEntry& entry) {
 int timelineCommand(const Options& o) {
     if (const QString e = checkAllowed(o, {"--at", "--snapshot"}, true); !e.isEmpty()) return fail(e);
     if (!o.positionals.isEmpty())
-        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first()));
+        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(echoed(o.positionals.first())));
     QString error;
     const auto at = atOption(o, &error);
     if (!at) return fail(error);
@@ -195,21 +196,21 @@ int renderCommand(const Options& o) {
         bool ok = false;
         scale = s->toDouble(&ok);
         if (!ok || !std::isfinite(scale) || scale <= 0 || scale > 8)
-            return fail(QStringLiteral("skala tidak valid: %1 (angka di atas 0 sampai 8)").arg(*s));
+            return fail(QStringLiteral("skala tidak valid: %1 (angka di atas 0 sampai 8)").arg(echoed(*s)));
     }
     const ManualClock clock(*at);
     const LumoraWidgetEntry entry = providerFor(o).getSnapshot(clock);
     const QImage image =
         LumoraWidgetView::render(entry.viewModel(), family.value_or(WidgetFamily::small), scale);
     if (!image.save(o.positionals[0], "PNG"))
-        return fail(QStringLiteral("tidak dapat menulis %1").arg(o.positionals[0]), 1);
+        return fail(QStringLiteral("tidak dapat menulis %1").arg(echoed(o.positionals[0])), 1);
     return 0;
 }
 
 int hostCommand(int argc, char** argv, const Options& o) {
     if (const QString e = checkAllowed(o, {"--family", "--snapshot"}, false); !e.isEmpty()) return fail(e);
     if (!o.positionals.isEmpty())
-        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals[0]));
+        return fail(QStringLiteral("argumen tidak dikenal: %1").arg(echoed(o.positionals[0])));
     QString error;
     const auto family = familyOption(o, &error);
     if (!error.isEmpty()) return fail(error);
@@ -220,7 +221,8 @@ int hostCommand(int argc, char** argv, const Options& o) {
         AdvisoryLock::acquire(folders.dataFolder + QStringLiteral("/lumora-widget.lock"));
     if (!lock.isHeld()) {
         if (lock.state() == AdvisoryLock::State::heldElsewhere) return 0;
-        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(folders.dataFolder), 1);
+        return fail(QStringLiteral("tidak dapat membuka berkas kunci di %1").arg(echoed(folders.dataFolder)),
+                    1);
     }
 
     QApplication app(argc, argv);
@@ -262,8 +264,8 @@ int run(int argc, char** argv) {
         return renderCommand(o);
     }
     if (!o.command.isEmpty())
-        return fail(
-            QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora-widget --help)").arg(o.command));
+        return fail(QStringLiteral("perintah tidak dikenal: %1 (lihat: lumora-widget --help)")
+                        .arg(echoed(o.command)));
     return hostCommand(argc, argv, o);
 }
 

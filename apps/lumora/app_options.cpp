@@ -1,5 +1,6 @@
 #include "app_options.h"
 
+#include "base/one_line.h"
 #include "model/local_iso.h"
 
 namespace lumora {
@@ -7,7 +8,7 @@ namespace lumora {
 namespace {
 
 QString unknownOption(const QString& option) {
-    return QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora help)").arg(option);
+    return QStringLiteral("pilihan tidak dikenal: %1 (lihat: lumora help)").arg(echoed(option));
 }
 
 } // namespace
@@ -26,7 +27,7 @@ Result<AppOptions> parseAppOptions(const QStringList& args) {
         const QString& a = args[i];
         if (!a.startsWith(u'-'))
             return Result<AppOptions>::fail(
-                QStringLiteral("argumen tidak dikenal: %1 (lihat: lumora help)").arg(a));
+                QStringLiteral("argumen tidak dikenal: %1 (lihat: lumora help)").arg(echoed(a)));
         const qsizetype eq = a.indexOf(u'=');
         const QString option = eq < 0 ? a : a.left(eq);
         if (option == u"--hidden") {
@@ -43,7 +44,7 @@ Result<AppOptions> parseAppOptions(const QStringList& args) {
             options.at = parseLocalIso(text);
             if (!options.at)
                 return Result<AppOptions>::fail(
-                    QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(text));
+                    QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(echoed(text)));
         } else {
             return Result<AppOptions>::fail(unknownOption(option));
         }

@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "base/one_line.h"
+
 namespace lumora::cli {
 
 namespace {
@@ -38,7 +40,7 @@ Options parseOptions(const QStringList& args, const QStringList& valued, const Q
         const QString name = option.mid(2);
         if (name == u"json" || switches.contains(name)) {
             if (eq >= 0) {
-                o.error = QStringLiteral("%1 tidak memerlukan nilai").arg(option);
+                o.error = QStringLiteral("%1 tidak memerlukan nilai").arg(echoed(option));
                 return o;
             }
             if (bool* field = switchField(o, name)) *field = true;
@@ -46,7 +48,7 @@ Options parseOptions(const QStringList& args, const QStringList& valued, const Q
         }
         std::optional<QString>* field = valued.contains(name) ? valueField(o, name) : nullptr;
         if (!field) {
-            o.error = QStringLiteral("pilihan tidak dikenal: %1").arg(option);
+            o.error = QStringLiteral("pilihan tidak dikenal: %1").arg(echoed(option));
             return o;
         }
         if (eq >= 0) {
@@ -54,7 +56,7 @@ Options parseOptions(const QStringList& args, const QStringList& valued, const Q
         } else if (i + 1 < args.size()) {
             *field = args[++i];
         } else {
-            o.error = QStringLiteral("%1 memerlukan nilai").arg(option);
+            o.error = QStringLiteral("%1 memerlukan nilai").arg(echoed(option));
             return o;
         }
     }

@@ -50,7 +50,7 @@ std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
     if (o.at) {
         at = parseLocalIso(*o.at);
         if (!at) {
-            *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(*o.at);
+            *error = QStringLiteral("waktu tidak valid: %1 (contoh: 2026-03-07T05:50:00)").arg(echoed(*o.at));
             return nullptr;
         }
     }
@@ -62,7 +62,7 @@ std::unique_ptr<Session> makeSession(const Options& o, QString* error) {
 std::unique_ptr<Session> sessionWithoutArguments(const Options& o, int* status) {
     QString error = o.error;
     if (error.isEmpty() && !o.positionals.isEmpty())
-        error = QStringLiteral("argumen tidak dikenal: %1").arg(o.positionals.first());
+        error = QStringLiteral("argumen tidak dikenal: %1").arg(echoed(o.positionals.first()));
     std::unique_ptr<Session> session;
     if (error.isEmpty()) session = makeSession(o, &error);
     if (!session) *status = fail(error);
@@ -145,7 +145,7 @@ void hintZone(const QString& placeName, const QString& zone, Instant now) {
         return;
     warn(QStringLiteral("zona waktu komputer ini %1, bukan zona %2 (%3); untuk waktu setempat jalankan "
                         "dengan TZ=%3")
-             .arg(DateHelpers::zoneId(), placeName, zone));
+             .arg(DateHelpers::zoneId(), echoed(placeName), zone));
 }
 
 void hintPlaceZone(Session& session, const QString& cityCode, const QString& placeName, Instant now) {
@@ -162,6 +162,10 @@ void hintPlaceZone(Session& session, const QString& cityCode, const QString& pla
                   minutes < 0 ? QStringLiteral("-") : QStringLiteral("+"))
              .arg(std::abs(minutes) / 60, 2, 10, QLatin1Char('0'))
              .arg(std::abs(minutes) % 60, 2, 10, QLatin1Char('0')));
+}
+
+void hintZoneFor(Session& session, const AppState& state, Instant now) {
+    hintPlaceZone(session, state.cityCode, state.cityName, now);
 }
 
 } // namespace lumora::cli

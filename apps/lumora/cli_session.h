@@ -79,4 +79,7 @@ void hintZone(const QString& placeName, const QString& zone, Instant now);
 /// the point's; else `hintZone` with the place's zone.
 void hintPlaceZone(Session& session, const QString& cityCode, const QString& placeName, Instant now);
 
+/// `hintPlaceZone` for the place of a state `today` or `reminders` shows.
+void hintZoneFor(Session& session, const AppState& state, Instant now);
+
 } // namespace lumora::cli

@@ -3,6 +3,7 @@
 #include "instance_channel.h"
 #include "unix_signals.h"
 
+#include "base/one_line.h"
 #include "base/user_folders.h"
 #include "core/app_config.h"
 #include "core/app_services.h"
@@ -26,6 +27,7 @@
 #include <QLoggingCategory>
 #include <QShortcut>
 #include <QSystemTrayIcon>
+#include <QTextStream>
 #include <QTimer>
 #include <QWidget>
 
@@ -191,7 +193,16 @@ private:
 
 int runDesktopApp(int& argc, char** argv, const AppOptions& options) {
     SingleInstanceLock lock(UserFolders::resolve().dataFolder);
-    if (!lock.acquire()) {
+    const bool held = lock.acquire();
+    if (!held && lock.state() == AdvisoryLock::State::cannotOpen) {
+        // Not another copy: nobody could ever answer a knock, so saying nothing would look like success.
+        QTextStream(stderr)
+            << "lumora: "
+            << QStringLiteral("tidak dapat membuka kunci %1: %2").arg(echoed(lock.lockPath()), lock.reason())
+            << Qt::endl;
+        return 1;
+    }
+    if (!held) {
         // A second copy never builds a window, a tray item or a view model: it wakes the first and leaves,
         // also when the first is still starting or hung and does not answer.
         QCoreApplication core(argc, argv);

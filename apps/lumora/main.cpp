@@ -2,7 +2,6 @@
 #include "cli_output.h"
 #include "commands.h"
 #include "desktop_app.h"
-#include "status_commands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

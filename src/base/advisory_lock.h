@@ -15,7 +15,8 @@ public:
         cannotOpen,    ///< the file cannot be opened or made, or is not a regular file
     };
 
-    /// Tries once, without waiting; the file is made (0600) if missing. A symlink is not followed.
+    /// Tries once, without waiting; the file is made (0600) if missing. A symlink is not followed, and
+    /// nothing but a regular file is locked (a FIFO is opened without waiting for a writer, then refused).
     static AdvisoryLock acquire(const QString& path);
 
     AdvisoryLock() = default;
@@ -28,16 +29,23 @@ public:
     State state() const { return m_state; }
     bool isHeld() const { return m_state == State::held; }
     QString path() const { return m_path; }
+    /// Why the file could not be opened or locked: an errno value, or -1 for a file that is not a regular
+    /// one; 0 unless `cannotOpen`.
+    int error() const { return m_error; }
+    /// `error` in a few Indonesian words for a message ("bukan berkas biasa"); empty unless `cannotOpen`.
+    QString reason() const;
     /// The open file while held, else -1.
     int fileDescriptor() const { return m_fd; }
 
 private:
-    AdvisoryLock(QString path, State state, int fd) : m_path(std::move(path)), m_state(state), m_fd(fd) {}
+    AdvisoryLock(QString path, State state, int fd, int error = 0)
+        : m_path(std::move(path)), m_state(state), m_fd(fd), m_error(error) {}
     void release();
 
     QString m_path;
     State m_state = State::cannotOpen;
     int m_fd = -1;
+    int m_error = 0;
 };
 
 } // namespace lumora

@@ -21,4 +21,12 @@ QString oneLine(const QString& text) {
     return line;
 }
 
+QString echoed(const QString& value) {
+    if (value.size() <= kEchoedLength) return oneLine(value);
+    // Cut before escaping, so a huge value costs no more than its shown part.
+    qsizetype cut = kEchoedLength;
+    if (value.at(cut - 1).isHighSurrogate()) --cut;
+    return oneLine(value.first(cut)) + u'…';
+}
+
 } // namespace lumora

@@ -1,5 +1,6 @@
 #include "app_config.h"
 
+#include "base/one_line.h"
 #include "base/user_folders.h"
 #include "model/city_name.h"
 #include "model/fixed_location.h"
@@ -63,11 +64,12 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
     if (!unknown.isEmpty())
         config.locationProblem =
             QStringLiteral("lokasi \"%1\" tidak dikenal; %2")
-                .arg(unknown.first(), config.fixedLocation ? QStringLiteral("memakai lokasi dari pengaturan")
-                                                           : QStringLiteral("memakai lokasi perangkat"));
+                .arg(echoed(unknown.first()), config.fixedLocation
+                                                  ? QStringLiteral("memakai lokasi dari pengaturan")
+                                                  : QStringLiteral("memakai lokasi perangkat"));
 
     config.hijri = parseHijriSettings(settings.text(QStringLiteral("hijriCalendar")),
-                                      settings.text(QStringLiteral("hijriOffset")));
+                                      settings.text(QStringLiteral("hijriOffset")), &echoed);
     config.followSystemTimeZone = !environment.contains(QStringLiteral("TZ"));
 
     if (const QString dir = environment.value(QStringLiteral("LUMORA_RESOURCE_DIR")); !dir.isEmpty())

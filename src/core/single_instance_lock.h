@@ -16,7 +16,11 @@ public:
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
     /// True when this process holds the lock; a second call returns true without opening the file again.
+    /// On false, `state` tells another copy's lock from a file that cannot be opened at all.
     bool acquire();
+    AdvisoryLock::State state() const { return m_lock.state(); }
+    /// Why the lock file cannot be opened, in a few Indonesian words; empty unless it cannot.
+    QString reason() const { return m_lock.reason(); }
     QString lockPath() const { return m_lockPath; }
     int fileDescriptor() const { return m_lock.fileDescriptor(); }
 

@@ -13,8 +13,9 @@ std::optional<HijriCalendarKind> hijriCalendarFromName(const QString& name) {
     return std::nullopt;
 }
 
-HijriSettings parseHijriSettings(const std::optional<QString>& calendar,
-                                 const std::optional<QString>& offset) {
+HijriSettings parseHijriSettings(const std::optional<QString>& calendar, const std::optional<QString>& offset,
+                                 EchoValue echo) {
+    const auto shown = [echo](const QString& value) { return echo ? echo(value) : value; };
     HijriSettings s;
     if (calendar) {
         if (const auto kind = hijriCalendarFromName(*calendar))
@@ -22,7 +23,7 @@ HijriSettings parseHijriSettings(const std::optional<QString>& calendar,
         else
             s.errors << QStringLiteral("hijriCalendar tidak dikenal: \"%1\" (indonesia atau ummalqura); "
                                        "memakai indonesia")
-                            .arg(*calendar);
+                            .arg(shown(*calendar));
     }
     if (offset) {
         bool ok = false;
@@ -32,7 +33,7 @@ HijriSettings parseHijriSettings(const std::optional<QString>& calendar,
         else
             s.errors << QStringLiteral(
                             "hijriOffset tidak valid: \"%1\" (bilangan bulat -2 sampai 2); memakai 0")
-                            .arg(*offset);
+                            .arg(shown(*offset));
     }
     return s;
 }

@@ -35,9 +35,12 @@ struct HijriSettings {
     QStringList errors;
 };
 
+/// How a message repeats a rejected value; the model has no terminal to protect, its callers do.
+using EchoValue = QString (*)(const QString& value);
+
 /// Reads the stored `hijriCalendar` and `hijriOffset` values (absent: the defaults). A bad value is left at
-/// its default and reported in `errors`.
-HijriSettings parseHijriSettings(const std::optional<QString>& calendar,
-                                 const std::optional<QString>& offset);
+/// its default and reported in `errors`, repeated through `echo` (as it is when none is given).
+HijriSettings parseHijriSettings(const std::optional<QString>& calendar, const std::optional<QString>& offset,
+                                 EchoValue echo = nullptr);
 
 } // namespace lumora

@@ -30,11 +30,8 @@ template <class T> QList<T> distinctPrefix(const QList<T>& list, qsizetype read,
     return kept;
 }
 
-// Names in error replies go back to whoever sent them, cut short and on one line.
-QString echoed(const QString& text) {
-    constexpr qsizetype kMaxEcho = 64;
-    return oneLine(text.size() > kMaxEcho ? text.left(kMaxEcho) + QStringLiteral("...") : text);
-}
+// Property names in error replies go back to whoever sent them; no real one is longer.
+constexpr qsizetype kMaxEchoedName = 64;
 
 // dbusmenu reads a single underscore as the mnemonic marker; the labels are meant literally.
 QString escapedLabel(const QString& label) {
@@ -134,7 +131,7 @@ QDBusVariant DBusMenuExporter::GetProperty(int id, const QString& name) {
     const QVariantMap all = properties(id);
     if (!knows(id) || !all.contains(name)) {
         sendErrorReply(QDBusError::InvalidArgs,
-                       QStringLiteral("no property %1 on item %2").arg(echoed(name)).arg(id));
+                       QStringLiteral("no property %1 on item %2").arg(echoed(name.left(kMaxEchoedName))).arg(id));
         return QDBusVariant(QString());
     }
     return QDBusVariant(all.value(name));

@@ -5,9 +5,15 @@
 #include "core/single_instance_lock.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
+
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumora::test {
 namespace {
@@ -81,6 +87,80 @@ TEST_F(AppStart, OptionsThatDoNotReadAreUsageErrorsThatWakeNobody) {
         EXPECT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_EQ(knocked(), "activate\n") << args.join(' ').toStdString();
     }
+}
+
+// A lock file that cannot be opened is no running copy: the start says why, in one line, and fails,
+// instead of knocking on a socket nobody listens at and passing for a second start.
+TEST_F(LumoraCli, ALockThatCannotBeOpenedFailsTheStartWithItsReason) {
+    const QString folder = m_home.dataFolder();
+    const QString lock = folder + "/lumora.lock";
+    const auto makeFolder = [&] { ASSERT_TRUE(QDir().mkpath(folder)); };
+    const auto makeFile = [](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> arrange;
+        const char* reason;
+        bool failsForRoot; ///< permission bits do not stop root
+    } cases[] = {
+        {"a FIFO",
+         [&] {
+             makeFolder();
+             ASSERT_EQ(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+         },
+         "bukan berkas biasa", true},
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkpath(lock)); }, "berupa folder", true},
+        {"a symlink to another file",
+         [&] {
+             makeFolder();
+             makeFile(m_home.path() + "/elsewhere");
+             ASSERT_TRUE(QFile::link(m_home.path() + "/elsewhere", lock));
+         },
+         "berupa tautan simbolik, yang tidak diikuti", true},
+        {"a file where the data folder goes",
+         [&] {
+             ASSERT_TRUE(QDir().mkpath(QFileInfo(folder).path()));
+             makeFile(folder);
+         },
+         "salah satu folder di jalurnya bukan folder", true},
+        {"a read-only lock file",
+         [&] {
+             makeFolder();
+             makeFile(lock);
+             ASSERT_EQ(::chmod(QFile::encodeName(lock).constData(), 0400), 0);
+         },
+         "akses ditolak", false},
+        {"a read-only data folder",
+         [&] {
+             makeFolder();
+             ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0500), 0);
+         },
+         "akses ditolak", false},
+    };
+    const auto clear = [&] {
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+        QDir(folder).removeRecursively();
+        QFile::remove(folder);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clear();
+        // The permission cases come last: as root they cannot fail, and the rest has been checked.
+        if (!c.failsForRoot && ::geteuid() == 0)
+            GTEST_SKIP() << c.name << " and what follows: permission bits do not stop root";
+        c.arrange();
+        QLocalServer listener; // where a copy would listen: nobody may knock on it
+        listener.setSocketOptions(QLocalServer::UserAccessOption);
+        ASSERT_TRUE(listener.listen(m_runtime.path() + "/lumora.socket"));
+        const CliResult r = run({"--hidden"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, QString());
+        EXPECT_EQ(r.err, QStringLiteral("lumora: tidak dapat membuka kunci %1: %2\n").arg(lock, c.reason));
+        EXPECT_FALSE(listener.waitForNewConnection(100)) << "the start knocked as if a copy held the lock";
+    }
+    clear();
 }
 
 /// The app itself, on the offscreen platform: it needs no display to keep its schedule and snapshot.

@@ -76,3 +76,39 @@ TEST(AdvisoryLock, WhatIsNotAPlainFileOfOursCannotBeOpened) {
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("nowhere"))) << "a dangling link made no file";
 }
+
+// Each way the file cannot be had is told apart from another holder, with its own reason; a FIFO is
+// neither waited on (no writer ever comes) nor locked.
+TEST(AdvisoryLock, WhyItCannotBeOpenedIsToldApartFromAnotherHolder) {
+    QTemporaryDir dir;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo.lock")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.lock"));
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    ASSERT_TRUE(QFile::link(plain.fileName(), dir.filePath("link.lock")));
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {
+        {"fifo.lock", "bukan berkas biasa"},
+        {"folder.lock", "berupa folder"},
+        {"link.lock", "berupa tautan simbolik, yang tidak diikuti"},
+        {"plain/lumora.lock", "salah satu folder di jalurnya bukan folder"},
+        {"missing/lumora.lock", "foldernya tidak ada"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const AdvisoryLock lock = AdvisoryLock::acquire(dir.filePath(c.name));
+        EXPECT_EQ(lock.state(), State::cannotOpen);
+        EXPECT_NE(lock.error(), 0);
+        EXPECT_EQ(lock.reason(), c.reason);
+    }
+    const AdvisoryLock held = AdvisoryLock::acquire(dir.filePath("good.lock"));
+    ASSERT_TRUE(held.isHeld());
+    EXPECT_EQ(held.reason(), QString());
+    const AdvisoryLock other = AdvisoryLock::acquire(dir.filePath("good.lock"));
+    EXPECT_EQ(other.state(), State::heldElsewhere);
+    EXPECT_EQ(other.error(), 0);
+    EXPECT_EQ(other.reason(), QString());
+}

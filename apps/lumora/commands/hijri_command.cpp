@@ -1,5 +1,6 @@
-#include "hijri_command.h"
+#include "command_handlers.h"
 
+#include "base/one_line.h"
 #include "core/app_config.h"
 #include "core/app_services.h"
 #include "model/date_helpers.h"
@@ -44,7 +45,7 @@ int hijri(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     const auto fail = [&err](const QString& message, int status) {
-        err << "lumora: " << message << Qt::endl;
+        err << "lumora: " << oneLine(message) << Qt::endl;
         return status;
     };
 
@@ -58,11 +59,11 @@ int hijri(const QStringList& args) {
             if (i + 1 >= args.size()) return fail(QStringLiteral("--calendar memerlukan nilai"), kUsageError);
             calendarArg = args[++i];
         } else if (a.startsWith(u"--")) {
-            return fail(QStringLiteral("pilihan tidak dikenal: %1").arg(a), kUsageError);
+            return fail(QStringLiteral("pilihan tidak dikenal: %1").arg(echoed(a)), kUsageError);
         } else if (!dateArg) {
             dateArg = a;
         } else {
-            return fail(QStringLiteral("argumen tidak dikenal: %1").arg(a), kUsageError);
+            return fail(QStringLiteral("argumen tidak dikenal: %1").arg(echoed(a)), kUsageError);
         }
     }
 
@@ -70,7 +71,7 @@ int hijri(const QStringList& args) {
     if (dateArg) {
         const auto parsed = DateHelpers::dateFormatter().parse(*dateArg);
         if (!parsed)
-            return fail(QStringLiteral("tanggal tidak valid: %1 (contoh: 2026-03-21)").arg(*dateArg),
+            return fail(QStringLiteral("tanggal tidak valid: %1 (contoh: 2026-03-21)").arg(echoed(*dateArg)),
                         kUsageError);
         day = *parsed;
     }
@@ -78,14 +79,14 @@ int hijri(const QStringList& args) {
     if (calendarArg) {
         const auto kind = hijriCalendarFromName(*calendarArg);
         if (!kind)
-            return fail(
-                QStringLiteral("kalender tidak dikenal: %1 (indonesia atau ummalqura)").arg(*calendarArg),
-                kUsageError);
+            return fail(QStringLiteral("kalender tidak dikenal: %1 (indonesia atau ummalqura)")
+                            .arg(echoed(*calendarArg)),
+                        kUsageError);
         settings.calendar = *kind;
     }
     // Bad stored values are reported once and left at their defaults.
     for (const QString& e : settings.errors)
-        err << "lumora: " << e << Qt::endl;
+        err << "lumora: " << oneLine(e) << Qt::endl;
     applyHijriSettings(settings);
 
     // Noon keeps whole-day steps clear of any clock change at midnight.

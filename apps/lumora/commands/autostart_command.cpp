@@ -1,4 +1,4 @@
-#include "autostart_command.h"
+#include "command_handlers.h"
 
 #include "places/autostart.h"
 
