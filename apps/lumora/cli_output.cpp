@@ -54,7 +54,7 @@ QJsonObject displayJson(const PrayerDisplayState& display, Instant now) {
 }
 
 QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now,
-                  bool withCountdown) {
+                  bool withCountdown, const PrayerCorrections& corrections) {
     QString out;
     out += state.cityName + QStringLiteral(" (") + state.cityCode + QStringLiteral(")\n");
     QString dates = state.todayLabel;
@@ -72,6 +72,8 @@ QString todayText(const AppState& state, const std::optional<PrayerDisplayState>
             // A time that does not occur says why on its own line's end.
             if (slot.time.isEmpty() && !slot.reason.isEmpty())
                 out += QStringLiteral("  (") + slot.reason + u')';
+            else if (!slot.time.isEmpty() && corrections.of(slot.name) != 0)
+                out += QStringLiteral("  (") + correctionText(corrections.of(slot.name)) + u')';
             out += u'\n';
         }
     }

@@ -4,6 +4,7 @@
 #include "core/notification_center.h"
 #include "model/app_state.h"
 #include "model/local_iso.h"
+#include "model/prayer_corrections.h"
 #include "model/prayer_display.h"
 
 #include <QJsonArray>
@@ -38,8 +39,9 @@ QJsonObject displayJson(const PrayerDisplayState& display, Instant now);
 /// The day at a glance for a terminal: city, dates, the listed day's times with the featured one marked, and
 /// the countdown line.
 /// `withCountdown` false leaves the countdown line out, for a caller that draws it live.
+/// A time moved by `corrections` is marked ("koreksi +2 menit").
 QString todayText(const AppState& state, const std::optional<PrayerDisplayState>& display, Instant now,
-                  bool withCountdown = true);
+                  bool withCountdown = true, const PrayerCorrections& corrections = {});
 
 /// One line per day: the date and the six times.
 QString monthText(const PrayerMonthCache& month);

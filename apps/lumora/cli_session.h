@@ -27,6 +27,7 @@ public:
     /// The location the app would use now, without asking the positioning source.
     GeoPoint location() const { return m_services.location(); }
     const AppConfig& config() const { return m_services.config(); }
+    Preferences& preferences() { return m_services.preferences(); }
 
 private:
     Instant m_start;

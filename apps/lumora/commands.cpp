@@ -47,6 +47,8 @@ const Command kCommands[] = {
     {"hijri", hijri, "[YYYY-MM-DD] [--json] [--calendar indonesia|ummalqura]",
      "tanggal Hijriah dan awal tiga bulan berikutnya"},
     {"autostart", autostart, "on|off|status", "mulai saat login (lumora --hidden) atau tidak"},
+    {"config", config, "list [--json] | get KUNCI | set KUNCI NILAI | reset KUNCI|--all | path",
+     "pengaturan: nilai, bawaan dan asalnya; perubahan berlaku\nsegera di aplikasi yang berjalan"},
     {"help", helpCommand, "", "teks ini"},
     {"--version", versionCommand, "", "versi program"},
 };

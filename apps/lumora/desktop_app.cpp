@@ -84,6 +84,13 @@ public:
         connect(&preferences, &Preferences::changed, this, [this, &preferences](const QString& key) {
             if (key.startsWith(QStringLiteral("reminders.")))
                 m_viewModel.setReminderPlan(ReminderPlan::from(preferences));
+            // A corrected time is a new schedule for every face: one load rebuilds them all. A file write
+            // that moves several corrections at once settles into one burst of changes, and a refresh for
+            // the same place and day joins the one in flight.
+            if (key.startsWith(QStringLiteral("schedule.correction."))) {
+                m_services.repository().setCorrections(preferences.corrections());
+                m_viewModel.startRefresh();
+            }
         });
         connect(&m_window, &MainWindow::closed, this, &DesktopApp::windowClosed);
         auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), &m_window);

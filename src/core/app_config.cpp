@@ -54,13 +54,20 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
     // A value that names nothing is told once rather than dropped in silence; a blank one is no value.
     QStringList unknown;
     const auto pin = [&](const std::optional<QString>& text) {
-        if (config.fixedLocation || !text || text->trimmed().isEmpty()) return;
+        // "auto" is the device's own location: nothing to pin.
+        if (config.fixedLocation || !text || text->trimmed().isEmpty() ||
+            text->trimmed().compare(QStringLiteral("auto"), Qt::CaseInsensitive) == 0)
+            return;
         config.fixedLocation = locationFromText(*text);
         if (!config.fixedLocation) unknown << text->trimmed();
     };
     if (environment.contains(QStringLiteral("LUMORA_LOCATION")))
         pin(environment.value(QStringLiteral("LUMORA_LOCATION")));
-    pin(settings.text(QString::fromLatin1(LocationService::kFixedLocationKey)));
+    // "location" holds the choice; the older "fixedLocation" is read only while "location" has none.
+    if (const std::optional<QString> location = settings.text(QStringLiteral("location")))
+        pin(location);
+    else
+        pin(settings.text(QString::fromLatin1(LocationService::kFixedLocationKey)));
     if (!unknown.isEmpty())
         config.locationProblem =
             QStringLiteral("lokasi \"%1\" tidak dikenal; %2")

@@ -21,22 +21,29 @@ AppServices::AppServices(AppConfig config, const Clock& clock)
     : m_config(std::move(config)), m_clock(clock), m_resources(m_config.resourceFolders),
       m_store(m_config.dataFolder, Settings(m_config.settingsPath), m_clock, m_resources),
       m_catalog(m_store, m_network, m_config.scheduleBaseUrl),
+      m_preferences(std::make_unique<Preferences>(m_config.environment, m_config.settingsPath)),
       m_repository(scheduleChain(m_store,
                                  PrayerSource(m_network, QString::fromLatin1(kUserAgent),
                                               m_config.scheduleBaseUrl),
-                                 m_config.hisabEnabled),
-                   m_catalog, m_store, m_clock),
-      m_preferences(std::make_unique<Preferences>(m_config.environment, m_config.settingsPath)) {
+                                 m_config.hisabEnabled,
+                                 parseMonthSource(m_preferences->value(QStringLiteral("schedule.source")))
+                                     .value_or(MonthSource::automatic)),
+                   m_catalog, m_store, m_clock) {
+    m_repository.setCorrections(m_preferences->corrections());
     applyHijriSettings(m_config.hijri);
 }
 
-ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEnabled) {
+ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEnabled, MonthSource choice) {
     ScheduleChain chain;
+    if (choice == MonthSource::hisab) {
+        chain.append(std::make_unique<ComputedMonthSource>());
+        return chain;
+    }
     chain.append(std::make_unique<SavedMonthSource>(store));
     chain.append(std::make_unique<ServiceMonthSource>(std::move(service)));
     // A stale month is kept until the service answers well, and stands in when it does not.
     chain.append(std::make_unique<SavedMonthSource>(store, SavedMonthSource::Age::any));
-    if (hisabEnabled) chain.append(std::make_unique<ComputedMonthSource>());
+    if (hisabEnabled && choice != MonthSource::service) chain.append(std::make_unique<ComputedMonthSource>());
     return chain;
 }
 

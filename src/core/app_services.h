@@ -23,9 +23,11 @@ class NotificationCenter;
 /// Makes the Hijri line (`DateHelpers::formatHijriDay`) follow `settings`; AppServices does it when built.
 void applyHijriSettings(const HijriSettings& settings);
 
-/// The schedule sources in the order they are asked: the month files in `store`, the service through
-/// `service`, then computed times unless `hisabEnabled` is false.
-ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEnabled = true);
+/// The schedule sources in the order they are asked: the fresh month files in `store`, the service through
+/// `service`, the stale month files, then computed times unless `hisabEnabled` is false. `choice` (the
+/// "schedule.source" preference) narrows it: `service` without computed times, `hisab` computed times alone.
+ScheduleChain scheduleChain(DataStore& store, PrayerSource service, bool hisabEnabled = true,
+                            MonthSource choice = MonthSource::automatic);
 
 class AppServices {
 public:
@@ -60,8 +62,8 @@ private:
     QNetworkAccessManager m_network;
     DataStore m_store;
     CityCatalog m_catalog;
-    PrayerRepository m_repository;
     std::unique_ptr<Preferences> m_preferences;
+    PrayerRepository m_repository;
     std::unique_ptr<LocationService> m_locationService;
     std::unique_ptr<NotificationCenter> m_notificationCenter;
 };

@@ -61,13 +61,13 @@ QCoro::Task<AppState> PrayerRepository::loadState(std::optional<GeoPoint> locati
     const std::pair<Instant, Instant> months = monthsAround(now);
     const PrayerMonthCache currentLoad = co_await ensureMonth(city.code, months.first);
     const PrayerMonthCache nextLoad = co_await ensureMonth(city.code, months.second);
-    co_return withHisabFallback(buildState(city, currentLoad, nextLoad, location, now), city, location, now);
+    co_return withHisabFallback(build(city, currentLoad, nextLoad, location, now), city, location, now);
 }
 
 AppState PrayerRepository::stateAtPoint(GeoPoint location, Instant now) {
     const CityEntry place = ComputedMonthSource::computedPlace(CityEntry{}, location);
     // Without computed times (LUMORA_HISAB=off) this is the failed load, named after the point.
-    return withHisabFallback(buildState(place, PrayerMonthCache{}, PrayerMonthCache{}, location, now), place,
+    return withHisabFallback(build(place, PrayerMonthCache{}, PrayerMonthCache{}, location, now), place,
                              location, now);
 }
 
@@ -76,7 +76,7 @@ AppState PrayerRepository::withHisabFallback(AppState built, const CityEntry& ci
     if (built.todayDay || built.tomorrowDay || !hisabEnabled()) return built;
     const std::pair<Instant, Instant> months = monthsAround(now);
     const CityEntry place = ComputedMonthSource::computedPlace(city, location);
-    AppState computed = buildState(place, computedMonth(city, months.first, location),
+    AppState computed = build(place, computedMonth(city, months.first, location),
                                    computedMonth(city, months.second, location), location, now);
     if (!computed.todayDay && !computed.tomorrowDay) return built;
     computed.statusText = QStringLiteral("Jadwal hisab: ") + place.name;
@@ -101,7 +101,15 @@ QCoro::Task<ChainMonth> PrayerRepository::sourcedMonth(CityEntry city, Instant d
 QCoro::Task<PrayerMonthCache> PrayerRepository::month(CityEntry city, Instant date, MonthSource source,
                                                       std::optional<GeoPoint> location) {
     ChainMonth sourced = co_await sourcedMonth(std::move(city), date, source, std::move(location));
-    co_return std::move(sourced.month);
+    PrayerMonthCache shown = corrected(std::move(sourced.month), m_corrections);
+    co_return shown;
+}
+
+AppState PrayerRepository::build(const CityEntry& city, const PrayerMonthCache& currentLoad,
+                                 const PrayerMonthCache& nextLoad, const std::optional<GeoPoint>& location,
+                                 Instant now) const {
+    return buildState(city, corrected(currentLoad, m_corrections), corrected(nextLoad, m_corrections), location,
+                      now);
 }
 
 std::optional<AppState>
@@ -112,14 +120,14 @@ PrayerRepository::stateFromDisk(const CityEntry& city, const std::optional<GeoPo
     if (currentLoad.days.isEmpty()) {
         // With nothing on disk, computed times still let a first start without network show a schedule.
         if (!hisabEnabled()) return std::nullopt;
-        return withHisabFallback(buildState(city, PrayerMonthCache{}, PrayerMonthCache{}, location, now),
+        return withHisabFallback(build(city, PrayerMonthCache{}, PrayerMonthCache{}, location, now),
                                  city, location, now);
     }
     // Without days of the next month the current one stands in; tomorrow is then simply not found across
     // the boundary.
     const PrayerMonthCache nextLoad = savedMonth(city.code, next);
     return withHisabFallback(
-        buildState(city, currentLoad, nextLoad.days.isEmpty() ? currentLoad : nextLoad, location, now), city,
+        build(city, currentLoad, nextLoad.days.isEmpty() ? currentLoad : nextLoad, location, now), city,
         location, now);
 }
 

@@ -4,6 +4,7 @@
 #include "model/app_state.h"
 #include "model/city_entry.h"
 #include "model/instant.h"
+#include "model/prayer_corrections.h"
 #include "model/prayer_schedule.h"
 
 #include <qcoro/qcorotask.h>
@@ -49,6 +50,11 @@ public:
     /// Whether computed times stand in when no schedule can be had (the chain has a computed source).
     bool hisabEnabled() const { return m_chain.offers(ScheduleSource::Kind::computed); }
 
+    /// Minutes added to each prayer's time in every state built and every month handed out (never in the
+    /// month files: they keep what the service said).
+    void setCorrections(const PrayerCorrections& corrections) { m_corrections = corrections; }
+    const PrayerCorrections& corrections() const { return m_corrections; }
+
     /// The city for `location` from the saved catalogue alone.
     CityEntry cachedResolvedCity(const std::optional<GeoPoint>& location) const;
     /// The current and the next month's first instants for `now`.
@@ -70,7 +76,12 @@ private:
     PrayerMonthCache computedMonth(const CityEntry& city, Instant date,
                                    const std::optional<GeoPoint>& location);
 
+    /// buildState over the corrected months.
+    AppState build(const CityEntry& city, const PrayerMonthCache& currentLoad, const PrayerMonthCache& nextLoad,
+                   const std::optional<GeoPoint>& location, Instant now) const;
+
     ScheduleChain m_chain;
+    PrayerCorrections m_corrections;
     CityCatalog& m_catalog;
     DataStore& m_store;
     const Clock& m_clock;

@@ -74,6 +74,14 @@ Preferences::Entry Preferences::entry(const QString& key) const {
     return e;
 }
 
+PrayerCorrections Preferences::corrections() const {
+    PrayerCorrections c;
+    for (const QString& prayer : SettingsSchema::correctedPrayers())
+        if (const auto name = prayerNameFromRaw(prayer))
+            c.of(*name) = integer(QStringLiteral("schedule.correction.") + prayer);
+    return c;
+}
+
 QList<Preferences::Entry> Preferences::entries() const {
     QList<Entry> all;
     for (const SettingsSchema::Key& key : SettingsSchema::keys())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/settings_file.h"
+#include "model/prayer_corrections.h"
 
 #include <QList>
 #include <QObject>
@@ -42,6 +43,9 @@ public:
     QString value(const QString& key) const { return entry(key).value; }
     int integer(const QString& key) const { return value(key).toInt(); }
     bool isOn(const QString& key) const { return value(key) == u"on"; }
+
+    /// The "schedule.correction.<prayer>" values.
+    PrayerCorrections corrections() const;
 
     /// Where writes go; its changes are what `changed` announces.
     SettingsFile& file() { return m_file; }

@@ -41,5 +41,9 @@ int hijri(const QStringList& args);
 /// `lumora autostart on|off|status`: writes, removes or reports the start-at-login entry (2 for a wrong
 /// argument, 1 when the entry could not be changed).
 int autostart(const QStringList& args);
+/// `lumora config list [--json] | get KEY | set KEY VALUE | reset KEY|--all | path`: the preferences, where
+/// each value comes from, and checked changes (2 for an unknown key or a value that does not read, the file
+/// then unchanged).
+int config(const QStringList& args);
 
 } // namespace lumora::cli

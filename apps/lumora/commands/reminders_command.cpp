@@ -35,7 +35,7 @@ int reminders(const QStringList& args) {
 
     const auto [state, now] = loadTodayState(*session);
     hintZoneFor(*session, state, now);
-    const QList<NotificationRequest> requests = inTimeOrder(planNotifications(state));
+    const QList<NotificationRequest> requests = inTimeOrder(planNotifications(state, ReminderPlan::from(session->preferences())));
     if (o.json) {
         printJson(remindersJson(requests));
     } else {

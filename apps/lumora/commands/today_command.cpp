@@ -38,10 +38,12 @@ QCoro::Task<int> watchToday(Session& session) {
         // The featured prayer moves during the day, so only the live line names it.
         if (event == FollowEvent::started) {
             hintZoneFor(session, loaded.state, now);
-            out() << todayText(loaded.state, std::nullopt, now, false) << '\n';
+            out() << todayText(loaded.state, std::nullopt, now, false,
+                                    session.repository().corrections()) << '\n';
         } else if (event == FollowEvent::reloaded) {
             if (terminal) out() << "\r\033[K";
-            out() << '\n' << todayText(loaded.state, std::nullopt, now, false) << '\n';
+            out() << '\n' << todayText(loaded.state, std::nullopt, now, false,
+                                    session.repository().corrections()) << '\n';
             shown.clear();
         }
         const auto display = prayerDisplay(now, loaded.state.todayDay, loaded.state.tomorrowDay);
@@ -81,7 +83,7 @@ int today(const QStringList& args) {
                               {QStringLiteral("display"), display ? QJsonValue(displayJson(*display, now))
                                                                   : QJsonValue(QJsonValue::Null)}});
     } else {
-        out() << todayText(state, display, now);
+        out() << todayText(state, display, now, true, session->repository().corrections());
     }
     return statusFor(state);
 }
