@@ -18,6 +18,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTime>
+#include <QJsonObject>
+#include <QJsonDocument>
+#include <QJsonArray>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -419,6 +423,42 @@ TEST_F(DesktopApp, APinnedLocationIsNotKeptAsTheDevicesLastFix) {
     ASSERT_TRUE(today.waitForFinished(30'000));
     const QString out = QString::fromUtf8(today.readAllStandardOutput());
     EXPECT_TRUE(out.startsWith("Jakarta (jkt)\n")) << out.toStdString();
+}
+
+// A preference changed while the app runs reaches it without a restart: a correction is a new snapshot, a
+// reminder a new plan of pending notifications.
+TEST_F(DesktopApp, PreferencesChangedByTheCommandLineApplyWhileItRuns) {
+    const QString snapshot = qEnvironmentVariable("XDG_DATA_HOME") + "/lumora/widget-snapshot.json";
+    start(first, {}, {{"QT_LOGGING_RULES", "lumora.app.debug=true;lumora.core.debug=true"}});
+    ASSERT_TRUE(listening(first)) << m_firstErr.toStdString();
+    const auto subuh = [&]() -> QString {
+        QFile f(snapshot);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        const QJsonObject day = QJsonDocument::fromJson(f.readAll()).object()["todayDay"].toObject();
+        for (const QJsonValue& slot : day["slots"].toArray())
+            if (slot.toObject()["name"].toString() == "subuh") return slot.toObject()["time"].toString();
+        return {};
+    };
+    ASSERT_TRUE(waitFor([&] { return !subuh().isEmpty(); }));
+    const QTime before = QTime::fromString(subuh(), "HH:mm");
+    ASSERT_TRUE(before.isValid()) << subuh().toStdString();
+
+    const auto config = [&](const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.remove("LUMORA_LOCATION");
+        p.setProcessEnvironment(e);
+        p.start(QStringLiteral(LUMORA_BINARY), QStringList{"config", "set"} + args);
+        return p.waitForFinished(30'000) && p.exitCode() == 0;
+    };
+    ASSERT_TRUE(config({"schedule.correction.subuh", "3"}));
+    EXPECT_TRUE(waitFor([&] { return subuh() == before.addSecs(180).toString("HH:mm"); }))
+        << "subuh " << subuh().toStdString() << ", was " << before.toString("HH:mm").toStdString();
+
+    ASSERT_TRUE(config({"reminders.ashar.before", "7"}));
+    EXPECT_TRUE(waitFor([&] { return firstErr(first).contains("reminders changed"); }))
+        << m_firstErr.toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running);
 }
 
 } // namespace
