@@ -39,16 +39,16 @@ QString SettingsFile::path() const {
     return m_settings.path();
 }
 
-std::optional<QString> SettingsFile::stored(const SettingsSchema::Key& key) const {
-    if (auto text = m_settings.text(key.name)) return text;
-    if (!key.legacyName.isEmpty()) return m_settings.text(key.legacyName);
+std::optional<QString> SettingsFile::storedText(const Settings& settings, const SettingsSchema::Key& key) {
+    if (auto text = settings.text(key.name)) return text;
+    if (!key.legacyName.isEmpty()) return settings.text(key.legacyName);
     return std::nullopt;
 }
 
 SettingsFile::Value SettingsFile::value(const QString& key) const {
     const SettingsSchema::Key* k = SettingsSchema::find(key);
     if (!k) return {};
-    const std::optional<QString> text = stored(*k);
+    const std::optional<QString> text = storedText(m_settings, *k);
     // A blank value is no value: an emptied line in the file means "as by default".
     if (!text || text->trimmed().isEmpty()) return {k->defaultValue, Origin::defaultValue, {}};
     const SettingsSchema::Checked checked = SettingsSchema::check(*k, *text);

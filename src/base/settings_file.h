@@ -47,6 +47,8 @@ public:
     void resetAll();
     /// The line that tells a key is unknown, naming the nearest known one.
     static QString unknownKeyProblem(const QString& key);
+    /// The text stored for `key` in `settings`: under its name, else under its older name.
+    static std::optional<QString> storedText(const Settings& settings, const SettingsSchema::Key& key);
 
 Q_SIGNALS:
     /// A key's value changed on disk, whoever wrote it; emitted once per key a short moment after the write.
@@ -55,9 +57,7 @@ Q_SIGNALS:
 private:
     void watch();
     void reread();
-    std::optional<QString> stored(const SettingsSchema::Key& key) const;
-
-    mutable Settings m_settings;
+    Settings m_settings;
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
     QHash<QString, QString> m_seen;

@@ -1,6 +1,7 @@
 #include "app_config.h"
 
 #include "base/one_line.h"
+#include "base/settings_file.h"
 #include "base/user_folders.h"
 #include "model/city_name.h"
 #include "model/fixed_location.h"
@@ -64,10 +65,7 @@ AppConfig AppConfig::resolve(const QProcessEnvironment& environment, const QStri
     if (environment.contains(QStringLiteral("LUMORA_LOCATION")))
         pin(environment.value(QStringLiteral("LUMORA_LOCATION")));
     // "location" holds the choice; the older "fixedLocation" is read only while "location" has none.
-    if (const std::optional<QString> location = settings.text(QStringLiteral("location")))
-        pin(location);
-    else
-        pin(settings.text(QString::fromLatin1(LocationService::kFixedLocationKey)));
+    pin(SettingsFile::storedText(settings, *SettingsSchema::find(u"location")));
     if (!unknown.isEmpty())
         config.locationProblem =
             QStringLiteral("lokasi \"%1\" tidak dikenal; %2")

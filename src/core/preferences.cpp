@@ -1,7 +1,5 @@
 #include "preferences.h"
 
-#include "base/one_line.h"
-
 namespace lumora {
 
 namespace {
@@ -15,8 +13,6 @@ constexpr Pin kPins[] = {
     {"location", "LUMORA_LOCATION"},
     {"hisab", "LUMORA_HISAB"},
 };
-
-constexpr qsizetype kMaxEchoed = 200;
 
 } // namespace
 
@@ -70,7 +66,6 @@ Preferences::Entry Preferences::entry(const QString& key) const {
             }
         }
     }
-    e.problem = oneLine(e.problem.left(kMaxEchoed * 2));
     return e;
 }
 

@@ -27,8 +27,6 @@ class LocationService final : public QObject {
                    authorizationStatusChanged)
 
 public:
-    /// Settings key (text, "lat,lon") that pins the location when the environment does not.
-    static constexpr const char* kFixedLocationKey = "fixedLocation";
     /// A stored fix older than this is ignored.
     static constexpr double kCachedLocationMaxAge = 86400;
 

@@ -6,6 +6,7 @@
 #include "platform/fixed_location_provider.h"
 #include "platform/resource_locator.h"
 
+#include "support/environment.h"
 #include "support/loopback_server.h"
 #include "support/printers.h"
 #include "support/temp_home.h"
@@ -24,12 +25,7 @@ using namespace lumora;
 
 namespace {
 
-QProcessEnvironment environment(std::initializer_list<std::pair<const char*, const char*>> variables) {
-    QProcessEnvironment env;
-    for (const auto& [name, value] : variables)
-        env.insert(QString::fromLatin1(name), QString::fromUtf8(value));
-    return env;
-}
+using test::environment;
 
 inline void PrintTo(const GeoPoint& p, std::ostream* os) {
     *os << "GeoPoint(" << p.latitude << ", " << p.longitude << ")";
@@ -98,7 +94,7 @@ TEST(AppConfig, FixedLocationFromTheEnvironmentBeforeTheSettingAndMalformedValue
     for (const auto& c : cases) {
         test::TempHome home;
         const QString settingsPath = home.path() + "/lumora.conf";
-        if (c.setting) Settings(settingsPath).setText(LocationService::kFixedLocationKey, *c.setting);
+        if (c.setting) Settings(settingsPath).setText("fixedLocation", *c.setting);
         const QProcessEnvironment env = c.env ? environment({{"LUMORA_LOCATION", *c.env}}) : environment({});
         EXPECT_EQ(AppConfig::resolve(env, settingsPath).fixedLocation, c.expected)
             << c.env.value_or("(unset)");
@@ -136,7 +132,7 @@ TEST(AppConfig, FixedLocationByPlaceNameAndUnknownValuesTold) {
         SCOPED_TRACE(c.env.value_or("(unset)"));
         test::TempHome home;
         const QString settingsPath = home.path() + "/lumora.conf";
-        if (c.setting) Settings(settingsPath).setText(LocationService::kFixedLocationKey, *c.setting);
+        if (c.setting) Settings(settingsPath).setText("fixedLocation", *c.setting);
         const QProcessEnvironment env = c.env ? environment({{"LUMORA_LOCATION", *c.env}}) : environment({});
         const AppConfig config = AppConfig::resolve(env, settingsPath);
         EXPECT_EQ(config.fixedLocation, c.expected);

@@ -1,5 +1,7 @@
 #include "core/preferences.h"
 
+#include "support/environment.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
@@ -9,16 +11,7 @@
 
 using namespace lumora;
 
-namespace {
-
-QProcessEnvironment environment(std::initializer_list<std::pair<const char*, const char*>> variables) {
-    QProcessEnvironment env;
-    for (const auto& [name, value] : variables)
-        env.insert(QString::fromLatin1(name), QString::fromUtf8(value));
-    return env;
-}
-
-} // namespace
+using test::environment;
 
 TEST(Preferences, TheEnvironmentPinsOverTheSettingWhichIsOverTheDefault) {
     QTemporaryDir dir;
